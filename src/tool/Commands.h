@@ -1,0 +1,18 @@
+// The subcommands of kestrel-tool. Each takes the arguments after its name and returns the
+// process exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kestrel::tool {
+
+using Args = std::vector<std::string>;
+
+int RunScan(const Args& args);        // ScanCommand.cpp
+int RunDxfDump(const Args& args);     // DxfDumpCommand.cpp
+int RunRender(const Args& args);      // RenderCommand.cpp
+int RunLispTokens(const Args& args);  // LispTokensCommand.cpp
+int RunSniff(const Args& args);       // SniffCommand.cpp
+
+}  // namespace kestrel::tool
