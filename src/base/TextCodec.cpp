@@ -67,8 +67,7 @@ class Iconv {
 
 BomInfo DetectBom(std::string_view b) {
   auto u = [&](size_t i) { return static_cast<unsigned char>(b[i]); };
-  if (b.size() >= 3 && u(0) == 0xEF && u(1) == 0xBB && u(2) == 0xBF)
-    return {TextEncoding::Utf8, 3};
+  if (b.size() >= 3 && u(0) == 0xEF && u(1) == 0xBB && u(2) == 0xBF) return {TextEncoding::Utf8, 3};
   if (b.size() >= 2 && u(0) == 0xFF && u(1) == 0xFE) return {TextEncoding::Utf16LE, 2};
   if (b.size() >= 2 && u(0) == 0xFE && u(1) == 0xFF) return {TextEncoding::Utf16BE, 2};
   return {};
@@ -107,14 +106,16 @@ bool IsValidUtf8(std::string_view s) {
 
 std::optional<std::string> AnsiToUtf8Strict(std::string_view bytes) {
   bool ascii = true;
-  for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  for (char c : bytes)
+    ascii = ascii && static_cast<unsigned char>(c) < 0x80;
   if (ascii) return std::string(bytes);
   return Iconv("UTF-8", kAnsiName).Convert(bytes, true, {});
 }
 
 std::string AnsiToUtf8(std::string_view bytes) {
   bool ascii = true;
-  for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  for (char c : bytes)
+    ascii = ascii && static_cast<unsigned char>(c) < 0x80;
   if (ascii) return std::string(bytes);
   return Iconv("UTF-8", kAnsiName).Convert(bytes, false, "\xEF\xBF\xBD").value_or(std::string());
 }
@@ -181,7 +182,8 @@ std::string EncodeText(std::string_view utf8, TextEncoding encoding, bool withBo
 
 std::string AsciiUpper(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = AsciiUpper(c);
+  for (char& c : out)
+    c = AsciiUpper(c);
   return out;
 }
 

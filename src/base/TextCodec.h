@@ -41,7 +41,11 @@ std::string EncodeText(std::string_view utf8, TextEncoding encoding, bool withBo
 
 // ASCII-only upper- and lower-casing, as the system compares file names and search words.
 std::string AsciiUpper(std::string_view text);
-inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
-inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+inline char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+}
+inline char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+}
 
 }  // namespace kestrel
