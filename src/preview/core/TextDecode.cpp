@@ -1,0 +1,69 @@
+#include "preview/core/TextDecode.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace kestrel::preview {
+namespace {
+
+std::optional<std::string> DecodeAs(std::string_view body, TextEncoding enc) {
+  switch (enc) {
+    case TextEncoding::Utf8:
+      if (IsValidUtf8(body)) return std::string(body);
+      return std::nullopt;
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE:
+      return Utf16ToUtf8Strict(body, enc == TextEncoding::Utf16BE);
+    case TextEncoding::Ansi:
+      return AnsiToUtf8Strict(body);
+  }
+  return std::nullopt;
+}
+
+std::string AsciiWithReplacement(std::string_view body) {
+  std::string out;
+  out.reserve(body.size());
+  for (char c : body) {
+    if (static_cast<unsigned char>(c) < 0x80) {
+      out += c;
+    } else {
+      out += "\xEF\xBF\xBD";
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<TDecodedText> DecodeForTextView(std::string_view bytes) {
+  const BomInfo bom = DetectBom(bytes);
+  const std::string_view body = bytes.substr(bom.length);
+  if (bom.encoding) {
+    // The mark decides the encoding of every attempt, so they all succeed or all fail.
+    if (auto text = DecodeAs(body, *bom.encoding))
+      return TDecodedText{std::move(*text), TextAttempt::Utf8, bom.encoding};
+    return std::nullopt;
+  }
+  if (IsValidUtf8(body)) return TDecodedText{std::string(body), TextAttempt::Utf8, {}};
+  if (auto text = AnsiToUtf8Strict(body))
+    return TDecodedText{std::move(*text), TextAttempt::Ansi, {}};
+  return TDecodedText{AsciiWithReplacement(body), TextAttempt::Ascii, {}};
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  const std::filesystem::path native(
+      std::u8string(reinterpret_cast<const char8_t*>(path.data()), path.size()));
+  std::ifstream in(native, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string out;
+  std::error_code ec;
+  if (const auto size = std::filesystem::file_size(native, ec); !ec) out.reserve(size);
+  // Read in blocks: the reported size of a special file may be wrong.
+  char block[1 << 16];
+  while (in.read(block, sizeof block) || in.gcount() > 0)
+    out.append(block, size_t(in.gcount()));
+  if (in.bad()) return std::nullopt;
+  return out;
+}
+
+}  // namespace kestrel::preview

@@ -1,0 +1,29 @@
+// Decoding a whole text file for the text view: a byte-order mark wins; otherwise UTF-8
+// (strict), then the ANSI code page (strict), then ASCII.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/TextCodec.h"
+
+namespace kestrel::preview {
+
+// The encodings tried in turn; the last one tried stays the view's default encoding.
+enum class TextAttempt { Utf8, Ansi, Ascii };
+
+struct TDecodedText {
+  std::string text;                 // UTF-8, byte-order mark removed
+  TextAttempt attempt;              // the attempt that succeeded
+  std::optional<TextEncoding> bom;  // the byte-order mark's encoding, when there is one
+};
+
+// std::nullopt when every attempt fails, which only a file with a byte-order mark and bytes
+// invalid in the mark's encoding does: ASCII shows bytes above 127 as U+FFFD rather than fail.
+std::optional<TDecodedText> DecodeForTextView(std::string_view bytes);
+
+// The whole file, or std::nullopt when it cannot be opened or read. `path` is UTF-8.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+}  // namespace kestrel::preview
