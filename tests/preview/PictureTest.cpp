@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include "preview/Picture.h"
+
+using namespace kestrel::preview;
+
+namespace {
+
+const QString kFixtures = QStringLiteral(KESTREL_FIXTURES_DIR "/preview/");
+
+QByteArray ReadFixture(const char* name) {
+  QFile f(kFixtures + name);
+  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+  return f.readAll();
+}
+
+// Red on the left half, green in the middle of the right half, as drawn by the fixtures.
+void ExpectRedGreen(const QImage& image) {
+  ASSERT_FALSE(image.isNull());
+  const int w = image.width(), h = image.height();
+  EXPECT_EQ(QColor(image.pixel(w / 4, h / 2)), QColor(Qt::red));
+  EXPECT_EQ(QColor(image.pixel(3 * w / 4, h / 2)), QColor(Qt::green));
+}
+
+}  // namespace
+
+TEST(Picture, LoadsEveryPictureType) {
+  QTemporaryDir dir;
+  QImage source(40, 20, QImage::Format_RGB32);
+  source.fill(Qt::red);
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 20; x < 40; ++x)
+      source.setPixel(x, y, qRgb(0, 255, 0));
+  }
+  for (const char* format : {"bmp", "png", "ico", "jpg"}) {
+    SCOPED_TRACE(format);
+    const QString path = dir.filePath(QStringLiteral("p.") + format);
+    ASSERT_TRUE(source.save(path, format));
+    const QImage image = LoadPicture(path);
+    ASSERT_EQ(image.size(), source.size());
+    // JPEG is lossy: compare loosely.
+    EXPECT_GT(qRed(image.pixel(5, 10)), 200);
+    EXPECT_GT(qGreen(image.pixel(35, 10)), 200);
+  }
+  for (const char* name : {"red-green.wmf", "red-green.emf"}) {
+    SCOPED_TRACE(name);
+    const QImage image = LoadPicture(kFixtures + name);
+    ExpectRedGreen(image);
+    EXPECT_NEAR(double(image.width()) / image.height(), 2.0, 0.1);
+  }
+}
+
+TEST(Picture, DamagedFilesFailWithoutCrashing) {
+  QTemporaryDir dir;
+  EXPECT_TRUE(LoadPicture(dir.filePath("missing.png")).isNull());
+  for (const char* ext : {"png", "bmp", "jpg", "ico", "wmf", "emf"}) {
+    const QString path = dir.filePath(QStringLiteral("junk.") + ext);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is not a picture at all, just some text\r\n");
+    f.close();
+    EXPECT_TRUE(LoadPicture(path).isNull()) << ext;
+  }
+  // Every prefix of the metafiles: a truncated file gives at most a partial picture.
+  for (const char* name : {"red-green.wmf", "red-green.emf"}) {
+    const QByteArray whole = ReadFixture(name);
+    const bool wmf = QByteArray(name).endsWith("wmf");
+    for (int n = 0; n < whole.size(); ++n) {
+      const auto svg = wmf ? WmfToSvg(whole.left(n)) : EmfToSvg(whole.left(n));
+      if (svg) RasterizeSvg(*svg);
+    }
+  }
+}
+
+TEST(Picture, DrawsOnBlackScaledOrCentred) {
+  QImage picture(40, 20, QImage::Format_RGB32);
+  picture.fill(Qt::white);
+
+  // Thumbnail: scaled up to 100 x 50, centred vertically.
+  const QImage thumb = PictureOnBlack(picture, QSize(100, 100), PictureFit::ScaleToFit);
+  ASSERT_EQ(thumb.size(), QSize(100, 100));
+  EXPECT_EQ(thumb.pixel(50, 24), qRgb(0, 0, 0));
+  EXPECT_EQ(thumb.pixel(0, 25), qRgb(255, 255, 255));
+  EXPECT_EQ(thumb.pixel(99, 74), qRgb(255, 255, 255));
+  EXPECT_EQ(thumb.pixel(50, 75), qRgb(0, 0, 0));
+
+  // Drawing tab: actual size in the middle.
+  const QImage tab = PictureOnBlack(picture, QSize(100, 100), PictureFit::Centre);
+  EXPECT_EQ(tab.pixel(29, 50), qRgb(0, 0, 0));
+  EXPECT_EQ(tab.pixel(30, 40), qRgb(255, 255, 255));
+  EXPECT_EQ(tab.pixel(69, 59), qRgb(255, 255, 255));
+  EXPECT_EQ(tab.pixel(70, 50), qRgb(0, 0, 0));
+
+  // Larger than the target: centred and cut off on both sides.
+  QImage big(300, 10, QImage::Format_RGB32);
+  big.fill(Qt::white);
+  const QImage cut = PictureOnBlack(big, QSize(100, 100), PictureFit::Centre);
+  EXPECT_EQ(cut.pixel(0, 45), qRgb(255, 255, 255));
+  EXPECT_EQ(cut.pixel(99, 54), qRgb(255, 255, 255));
+  EXPECT_EQ(cut.pixel(50, 44), qRgb(0, 0, 0));
+
+  const QImage none = PictureOnBlack(QImage(), QSize(100, 100), PictureFit::ScaleToFit);
+  EXPECT_EQ(none.pixel(50, 50), qRgb(0, 0, 0));
+}
