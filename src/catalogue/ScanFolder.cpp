@@ -89,13 +89,14 @@ bool ScanFolder(const std::string& folder, std::string_view mask, FileList& out,
                 const ScanCallback& afterEntry) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  fs::directory_iterator it(fs::u8path(folder), ec), end;
+  fs::directory_iterator it(fs::path(std::u8string(folder.begin(), folder.end())), ec), end;
   if (ec) return true;
   std::vector<std::string> subfolders;
   for (; it != end; it.increment(ec)) {
     if (ec) break;
     const fs::directory_entry& entry = *it;
-    std::string name = entry.path().filename().u8string();
+    const std::u8string u8name = entry.path().filename().u8string();
+    std::string name(u8name.begin(), u8name.end());
     const bool isDir = entry.is_directory(ec) && !entry.is_symlink(ec);
     if (isDir && name.front() != '.') subfolders.push_back(name);
     if (!MatchesMask(mask, name)) continue;

@@ -1,0 +1,165 @@
+#include "app/core/Settings.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace kestrel;
+using namespace kestrel::app;
+
+namespace {
+
+class TempDir {
+ public:
+  TempDir() : path_(fs::temp_directory_path() / ("kestrel-app-" + std::to_string(getpid()))) {
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  std::string Folder() const { return path_.string() + "/"; }
+
+ private:
+  fs::path path_;
+};
+
+std::string Slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+void Spit(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+}  // namespace
+
+TEST(Settings, FirstStartGivesTheDefaults) {
+  Settings defaults;
+  defaults.left = 100;
+  defaults.top = 50;
+  defaults.topFolder = "/home/u";
+  Settings s = ReadSettings(IniFile(), defaults);
+  EXPECT_EQ(s.left, 100);
+  EXPECT_EQ(s.top, 50);
+  EXPECT_EQ(s.fileMask, "*.dwg");
+  EXPECT_EQ(s.topFolder, "/home/u");
+  EXPECT_EQ(s.insertButtonCaption, "BricsCAD へ挿入");
+  EXPECT_EQ(s.targetProgId, "BricscadApp.AcadApplication");
+  EXPECT_FALSE(s.searchOr);
+}
+
+TEST(Settings, RoundTripInShutDownOrderKeepingForeignLines) {
+  TempDir dir;
+  const std::string path = dir.File("kestrel.ini");
+  Spit(path, "; kept\r\n[Other]\r\nx = 1\r\n[Form]\r\nLeft=7\r\n");
+  IniFile ini = IniFile::Load(path);
+  Settings s;
+  s.left = -20;
+  s.top = 30;
+  s.width = 819;
+  s.height = 451;
+  s.insertButtonCaption = "AutoCAD へ挿入";
+  s.topFolder = "/データ/図面";
+  s.fileMask = "*.dxf";
+  s.searchWords = "plan !old";
+  s.searchOr = true;
+  s.showConverter = true;
+  s.targetProgId = "AutoCAD.Application";
+  WriteSettings(ini, s);
+  ASSERT_TRUE(ini.Save(path));
+  EXPECT_EQ(Slurp(path),
+            "; kept\r\n[Other]\r\nx = 1\r\n[Form]\r\nLeft=-20\r\nWidth=819\r\nHeight=451\r\n"
+            "Top=30\r\n[CAD]\r\nButton=AutoCAD へ挿入\r\n[Folder]\r\nTopFolder=/データ/図面\r\n"
+            "[FileMask]\r\nExt=*.dxf\r\n[ODA]\r\nFullName=\r\ndispFlag=1\r\n[FileName]\r\n"
+            "Mask=plan !old\r\nOR=1\r\n[PdfToText]\r\nusesPdfium=0\r\n[Target]\r\n"
+            "ProgID=AutoCAD.Application\r\n");
+  Settings back = ReadSettings(IniFile::Load(path), Settings());
+  EXPECT_EQ(back.left, -20);
+  EXPECT_EQ(back.topFolder, s.topFolder);
+  EXPECT_EQ(back.searchWords, s.searchWords);
+  EXPECT_TRUE(back.searchOr);
+  EXPECT_TRUE(back.showConverter);
+  EXPECT_EQ(back.targetProgId, s.targetProgId);
+}
+
+TEST(Settings, IntegersAndBooleansReadLikeTheProfileServices) {
+  IniFile ini = IniFile::Parse("[form]\nleft = 12abc\nTop=abc\n[FileName]\nOR=5\n");
+  EXPECT_EQ(ini.ReadInteger("Form", "Left", 0), 12);  // names ignore case, leading digits count
+  EXPECT_EQ(ini.ReadInteger("Form", "Top", 99), 99);  // not a number: the default
+  EXPECT_TRUE(ini.ReadBool("FileName", "OR", false));
+  // Files written by older versions are in the ANSI code page.
+  EXPECT_EQ(IniFile::Parse("[CAD]\nButton=\x93\xfa\n").ReadString("CAD", "Button", ""), "日");
+}
+
+TEST(TargetTable, FirstLineContainingTabAndProgIdNamesTheTarget) {
+  const std::vector<std::string> lines = {"Old\tBricscadApp.AcadApplication.24",
+                                          "Bricks\tBricscadApp.AcadApplication",
+                                          "AutoCAD\tAutoCAD.Application"};
+  EXPECT_EQ(FindTargetDisplayName(lines, "BricscadApp.AcadApplication"), "Old");
+  EXPECT_EQ(FindTargetDisplayName(lines, "AutoCAD.Application"), "AutoCAD");
+  EXPECT_FALSE(FindTargetDisplayName(lines, "Other.Application"));
+  EXPECT_FALSE(FindTargetDisplayName({"AutoCAD.Application"}, "AutoCAD.Application"));
+  TargetCaptions c = CaptionsForTarget("AutoCAD", "Kestrel");
+  EXPECT_EQ(c.menuItem, "ターゲット = AutoCAD");
+  EXPECT_EQ(c.insertButton, "AutoCAD へ挿入");
+  EXPECT_EQ(c.window, "Kestrel [ AutoCAD ]");
+}
+
+TEST(TextTable, WrittenBackInTheEncodingItWasRead) {
+  TempDir dir;
+  const std::string path = dir.File("KestrelTopFolders.txt");
+  struct Case {
+    std::string bytes;      // as found
+    std::string firstLine;  // as read
+    std::string written;    // after writing back the same lines (plus "☃" when `addSnowman`)
+    bool addSnowman;
+  } cases[] = {
+      {"\x93\xfa\r\nb\r\n", "日", "\x93\xfa\r\nb\r\n", false},  // no mark: code page 932
+      {"\xEF\xBB\xBF日\nb\n", "日", "\xEF\xBB\xBF日\r\nb\r\n", false},
+      {std::string("\xFF\xFE\xE5\x65\r\0", 6), "日", std::string("\xFF\xFE\xE5\x65\r\0\n\0", 8),
+       false},
+      // A character code page 932 cannot hold: UTF-8 with a mark rather than a lost character.
+      {"\x93\xfa\r\n", "日", "\xEF\xBB\xBF日\r\n☃\r\n", true},
+  };
+  for (const Case& c : cases) {
+    Spit(path, c.bytes);
+    TextTable t = ReadTextTable(path);
+    ASSERT_FALSE(t.lines.empty());
+    EXPECT_EQ(t.lines[0], c.firstLine);
+    std::vector<std::string> lines = t.lines;
+    if (c.addSnowman) lines.push_back("☃");
+    ASSERT_TRUE(WriteTextTable(path, lines, t));
+    EXPECT_EQ(Slurp(path), c.written);
+  }
+  // A new file is UTF-8 with a mark; an empty list gives an empty file.
+  fs::remove(path);
+  TextTable none = ReadTextTable(path);
+  EXPECT_FALSE(none.existed);
+  ASSERT_TRUE(WriteTextTable(path, {"/home/u"}, none));
+  EXPECT_EQ(Slurp(path), "\xEF\xBB\xBF/home/u\r\n");
+  ASSERT_TRUE(WriteTextTable(path, {}, ReadTextTable(path)));
+  EXPECT_EQ(Slurp(path), "");
+}
+
+TEST(Cleanup, DeletesOnlyPlainDxfFilesOfTheFolder) {
+  TempDir dir;
+  Spit(dir.File("a.dxf"), "x");
+  Spit(dir.File("B.DXF"), "x");
+  Spit(dir.File("keep.dwg"), "x");
+  fs::create_directory(dir.File("folder.dxf"));
+  fs::create_symlink(dir.File("keep.dwg"), dir.File("link.dxf"));
+  EXPECT_EQ(DeleteDxfFiles(dir.Folder()), 2);
+  EXPECT_FALSE(fs::exists(dir.File("a.dxf")));
+  EXPECT_FALSE(fs::exists(dir.File("B.DXF")));
+  EXPECT_TRUE(fs::exists(dir.File("keep.dwg")));
+  EXPECT_TRUE(fs::exists(dir.File("folder.dxf")));
+  EXPECT_TRUE(fs::is_symlink(dir.File("link.dxf")));
+  EXPECT_EQ(DeleteDxfFiles(dir.Folder() + "missing/"), 0);
+}
