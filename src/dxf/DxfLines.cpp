@@ -1,0 +1,99 @@
+#include "dxf/DxfLines.h"
+
+#include <cstring>
+
+namespace kestrel::dxf {
+
+namespace {
+constexpr size_t kChunk = size_t(1) << 20;
+}
+
+LineSource::LineSource(std::string_view bytes) : data_(bytes) {}
+
+LineSource::LineSource(std::FILE* file) : file_(file), eof_(false) {}
+
+bool LineSource::SkipUtf8Bom() {
+  if (!started_ && file_ && data_.size() < 3 && !eof_) Refill();
+  started_ = true;
+  if (pos_ == 0 && data_.substr(0, 3) == "\xEF\xBB\xBF") {
+    pos_ = 3;
+    return true;
+  }
+  return false;
+}
+
+bool LineSource::LineAt(size_t start, size_t& end, size_t& next) const {
+  const char* p = data_.data() + start;
+  const char* const last = data_.data() + data_.size();
+  while (p < last && *p != '\n' && *p != '\r')
+    ++p;
+  end = static_cast<size_t>(p - data_.data());
+  if (p == last) {
+    next = end;
+    return eof_;
+  }
+  if (*p == '\n') {
+    next = end + 1;
+    return true;
+  }
+  if (p + 1 < last) {
+    next = end + (p[1] == '\n' ? 2 : 1);
+    return true;
+  }
+  next = end + 1;  // a CR at the end of the buffer may be the first half of CR LF
+  return eof_;
+}
+
+bool LineSource::NextPair(LinePair& pair) {
+  started_ = true;
+  for (;;) {
+    if (pos_ >= data_.size()) {
+      if (eof_) return false;
+      Refill();
+      continue;
+    }
+    size_t codeEnd, valueStart, valueEnd, next;
+    if (!LineAt(pos_, codeEnd, valueStart)) {
+      Refill();
+      continue;
+    }
+    if (valueStart >= data_.size()) {
+      if (!eof_) {
+        Refill();
+        continue;
+      }
+      valueEnd = next = data_.size();
+    } else if (!LineAt(valueStart, valueEnd, next)) {
+      Refill();
+      continue;
+    }
+    pair.code = data_.substr(pos_, codeEnd - pos_);
+    pair.value = valueStart < data_.size() ? data_.substr(valueStart, valueEnd - valueStart)
+                                           : std::string_view();
+    pos_ = next;
+    return true;
+  }
+}
+
+void LineSource::Refill() {
+  if (!file_ || eof_) {
+    eof_ = true;
+    return;
+  }
+  // Keep the unread tail, then fill the rest of the buffer; grow it only when the tail fills it.
+  const size_t tail = data_.size() - pos_;
+  if (buffer_.empty()) buffer_.resize(kChunk);
+  if (tail > 0 && data_.data() + pos_ != buffer_.data()) {
+    std::memmove(buffer_.data(), data_.data() + pos_, tail);
+  }
+  if (tail == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+  const size_t got = std::fread(buffer_.data() + tail, 1, buffer_.size() - tail, file_);
+  if (got == 0) {
+    eof_ = true;
+    failed_ = std::ferror(file_) != 0;
+  }
+  data_ = std::string_view(buffer_.data(), tail + got);
+  pos_ = 0;
+}
+
+}  // namespace kestrel::dxf

@@ -1,0 +1,941 @@
+// The DXF reader. The file is walked once as (code, value) line pairs held as string_views
+// into a read buffer; numbers are parsed with from_chars (period only, no locale) and only
+// for the groups a record takes. One table per record kind maps group codes to fields.
+#include "dxf/DxfReader.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "dxf/DxfLines.h"
+#include "dxf/DxfNumbers.h"
+#include "dxf/DxfText.h"
+
+namespace kestrel::dxf {
+
+namespace {
+
+enum class Kind : uint8_t {
+  None,
+  Line,
+  Circle,
+  Arc,
+  LwPolyline,
+  Polyline,
+  Text,
+  Attrib,
+  MText,
+  Insert,
+  Face,
+  Ellipse,
+  Solid,
+  Leader,
+  Spline,
+  Dimension,
+};
+
+Kind KindOf(std::string_view v) {
+  if (v.empty()) return Kind::None;
+  switch (v[0]) {
+    case 'L':
+      if (v == "LINE") return Kind::Line;
+      if (v == "LWPOLYLINE") return Kind::LwPolyline;
+      if (v == "LEADER") return Kind::Leader;
+      break;
+    case 'C':
+      if (v == "CIRCLE") return Kind::Circle;
+      break;
+    case 'A':
+      if (v == "ARC") return Kind::Arc;
+      if (v == "ATTRIB") return Kind::Attrib;
+      break;
+    case 'P':
+      if (v == "POLYLINE") return Kind::Polyline;
+      break;
+    case 'T':
+      if (v == "TEXT") return Kind::Text;
+      break;
+    case 'M':
+      if (v == "MTEXT") return Kind::MText;
+      break;
+    case 'I':
+      if (v == "INSERT") return Kind::Insert;
+      break;
+    case '3':
+      if (v == "3DFACE") return Kind::Face;
+      break;
+    case 'E':
+      if (v == "ELLIPSE") return Kind::Ellipse;
+      break;
+    case 'S':
+      if (v == "SOLID") return Kind::Solid;
+      if (v == "SPLINE") return Kind::Spline;
+      break;
+    case 'D':
+      if (v == "DIMENSION") return Kind::Dimension;
+      break;
+    default:
+      break;
+  }
+  return Kind::None;
+}
+
+// Kinds that are read only in model space; inside a block definition they are skipped.
+bool ModelSpaceOnly(Kind k) {
+  return k == Kind::Face || k == Kind::Ellipse || k == Kind::Leader || k == Kind::Spline ||
+         k == Kind::Dimension;
+}
+
+// ---- Field tables -------------------------------------------------------------------------
+
+enum class FieldType : uint8_t { Text, UpperText, AppendText, Real, Int16, PointX, PointY, PointZ };
+
+template <class R>
+struct Field {
+  int code;
+  FieldType type;
+  std::string R::*text = nullptr;
+  double R::*real = nullptr;
+  int16_t R::*int16 = nullptr;
+  TAcadPoint R::*point = nullptr;
+};
+
+template <class R>
+constexpr Field<R> Txt(int code, std::string R::*m) {
+  return {code, FieldType::Text, m};
+}
+template <class R>
+constexpr Field<R> Upper(int code, std::string R::*m) {
+  return {code, FieldType::UpperText, m};
+}
+template <class R>
+constexpr Field<R> Append(int code, std::string R::*m) {
+  return {code, FieldType::AppendText, m};
+}
+template <class R>
+constexpr Field<R> Real(int code, double R::*m) {
+  return {code, FieldType::Real, nullptr, m};
+}
+template <class R>
+constexpr Field<R> Int(int code, int16_t R::*m) {
+  return {code, FieldType::Int16, nullptr, nullptr, m};
+}
+// Groups c, c + 10 and c + 20 of a point (10/20/30, 11/21/31, ...).
+template <class R>
+constexpr std::array<Field<R>, 3> Pt(int code, TAcadPoint R::*m) {
+  return {{{code, FieldType::PointX, nullptr, nullptr, nullptr, m},
+           {code + 10, FieldType::PointY, nullptr, nullptr, nullptr, m},
+           {code + 20, FieldType::PointZ, nullptr, nullptr, nullptr, m}}};
+}
+
+// Codes above this never reach a record field; they are dropped before the table lookup.
+constexpr int kMaxFieldCode = 240;
+
+// A record kind's fields with a direct index by group code.
+template <class R>
+class FieldTable {
+ public:
+  template <class... Parts>
+  explicit FieldTable(const Parts&... parts) {
+    index_.fill(0);
+    (Add(parts), ...);
+  }
+  const Field<R>* Find(int code) const {
+    if (code < 0 || code > kMaxFieldCode || index_[code] == 0) return nullptr;
+    return &fields_[index_[code] - 1];
+  }
+
+ private:
+  void Add(const Field<R>& f) {
+    fields_.push_back(f);
+    index_[f.code] = static_cast<uint8_t>(fields_.size());
+  }
+  void Add(const std::array<Field<R>, 3>& point) {
+    for (const Field<R>& f : point)
+      Add(f);
+  }
+  std::vector<Field<R>> fields_;
+  std::array<uint8_t, kMaxFieldCode + 1> index_;
+};
+
+using L = TAcadLineBlk;
+using C = TCircleBlk;
+using A = TArcBlk;
+using T = TTextBlk;
+using P = TLwpBlk;
+using I = TInsertBlk;
+using F = TFaceBlk;
+using E = TEllipseBlk;
+using S = TSolidBlk;
+using D = TLeaderBlk;
+using N = TSplineBlk;
+using M = TDimensionBlk;
+
+const FieldTable<L>& LineFields() {
+  static const FieldTable<L> t(Txt(8, &L::layer), Upper(6, &L::ltype), Pt(10, &L::st),
+                               Pt(11, &L::ed), Int(62, &L::color), Int(60, &L::code60));
+  return t;
+}
+
+const FieldTable<C>& CircleFields() {
+  static const FieldTable<C> t(Txt(8, &C::layer), Upper(6, &C::ltype), Pt(10, &C::center),
+                               Real(40, &C::hankei), Int(62, &C::color), Int(67, &C::code67),
+                               Pt(210, &C::code210), Int(60, &C::code60));
+  return t;
+}
+
+const FieldTable<A>& ArcFields() {
+  static const FieldTable<A> t(Txt(8, &A::layer), Upper(6, &A::ltype), Pt(10, &A::center),
+                               Real(40, &A::hankei), Real(50, &A::st), Real(51, &A::ed),
+                               Int(62, &A::color), Int(67, &A::code67), Pt(210, &A::code210),
+                               Int(60, &A::code60));
+  return t;
+}
+
+// LWPOLYLINE and POLYLINE headers; LWPOLYLINE's vertex groups are handled before the table.
+const FieldTable<P>& PolylineFields() {
+  static const FieldTable<P> t(Txt(8, &P::layer), Upper(6, &P::ltype), Real(38, &P::code38),
+                               Int(70, &P::code70), Int(71, &P::code71), Int(72, &P::code72),
+                               Int(62, &P::color), Int(67, &P::code67), Pt(210, &P::code210),
+                               Int(60, &P::code60));
+  return t;
+}
+
+// TEXT and MTEXT take 73; ATTRIB takes 74 into code73 instead (its 73 is a field length).
+#define KESTREL_TEXT_FIELDS                                                                   \
+  Txt(8, &T::layer), Append(1, &T::str), Append(3, &T::str), Int(72, &T::code72),             \
+      Int(70, &T::code70), Int(71, &T::code71), Pt(10, &T::pt10), Pt(11, &T::pt11),           \
+      Real(40, &T::code40), Real(41, &T::code41), Real(44, &T::code44), Real(50, &T::code50), \
+      Int(62, &T::color), Int(67, &T::code67), Pt(210, &T::code210), Int(60, &T::code60)
+
+const FieldTable<T>& TextFields() {
+  static const FieldTable<T> t(KESTREL_TEXT_FIELDS, Int(73, &T::code73));
+  return t;
+}
+
+const FieldTable<T>& AttribFields() {
+  static const FieldTable<T> t(KESTREL_TEXT_FIELDS, Int(74, &T::code73));
+  return t;
+}
+#undef KESTREL_TEXT_FIELDS
+
+const FieldTable<I>& InsertFields() {
+  static const FieldTable<I> t(Txt(8, &I::layer), Upper(6, &I::ltype), Txt(2, &I::name),
+                               Pt(10, &I::base), Int(62, &I::color), Real(50, &I::rotate),
+                               Int(67, &I::code67), Int(60, &I::code60));
+  return t;
+}
+
+const FieldTable<F>& FaceFields() {
+  static const FieldTable<F> t(Txt(8, &F::layer), Upper(6, &F::ltype), Int(62, &F::color),
+                               Int(67, &F::code67), Int(60, &F::code60));
+  return t;
+}
+
+const FieldTable<E>& EllipseFields() {
+  static const FieldTable<E> t(Txt(8, &E::layer), Upper(6, &E::ltype), Pt(10, &E::center),
+                               Pt(11, &E::endpoint), Real(40, &E::henpei), Real(41, &E::kaisi),
+                               Real(42, &E::owari), Int(62, &E::color), Pt(210, &E::code210),
+                               Int(60, &E::code60));
+  return t;
+}
+
+const FieldTable<S>& SolidFields() {
+  static const FieldTable<S> t(Txt(8, &S::layer), Upper(6, &S::ltype), Pt(10, &S::p1),
+                               Pt(11, &S::p2), Pt(12, &S::p3), Int(60, &S::code60));
+  return t;
+}
+
+const FieldTable<D>& LeaderFields() {
+  static const FieldTable<D> t(Txt(8, &D::layer), Upper(6, &D::ltype), Real(41, &D::code41),
+                               Int(60, &D::code60), Int(76, &D::code76));
+  return t;
+}
+
+const FieldTable<N>& SplineFields() {
+  static const FieldTable<N> t(Txt(8, &N::layer), Upper(6, &N::ltype), Int(70, &N::code70),
+                               Int(60, &N::code60));
+  return t;
+}
+
+const FieldTable<M>& DimensionFields() {
+  static const FieldTable<M> t(Txt(8, &M::layer), Upper(6, &M::ltype), Txt(2, &M::dimblkName),
+                               Int(62, &M::color));
+  return t;
+}
+
+// ---- The reader ---------------------------------------------------------------------------
+
+class Reader {
+ public:
+  Reader(Drawing& d, TextEncoding encoding) : d_(d), encoding_(encoding) {}
+
+  // Handles one pair; false when a value that must be a number is not one.
+  bool Handle(int code, std::string_view value);
+  void Finish();
+
+ private:
+  std::string Decode(std::string_view bytes) const {
+    return encoding_ == TextEncoding::Utf8 ? Utf8Lenient(bytes) : AnsiToUtf8(bytes);
+  }
+
+  bool HandleLayerTable(int code, std::string_view value);
+  bool HandleBlockHeader(int code, std::string_view value);
+  bool HandleOpenEntity(int code, std::string_view value);
+  bool HandleVertexRun(int code, std::string_view value);
+  void StartEntity(Kind kind, bool inBlock);
+  void EndEntity();
+
+  template <class R>
+  bool ApplyField(R& r, const FieldTable<R>& table, int code, std::string_view value);
+  template <class R>
+  void ResolveColor(R& r, bool inBlock);
+  int16_t LayerColor(const std::string& name);
+
+  template <class R>
+  std::vector<R>& List(bool inBlock);
+  template <class R>
+  R& Open() {
+    return List<R>(openInBlock_).back();
+  }
+
+  Drawing& d_;
+  TextEncoding encoding_;
+
+  bool tableFlag_ = false;
+  bool inLayerTable_ = false;
+  bool layerOpen_ = false;
+  bool inBlocks_ = false;
+  bool blockHeaderOpen_ = false;
+  bool inBlockBody_ = false;
+  bool inEntities_ = false;
+  std::string blockName_;
+
+  Kind open_ = Kind::None;
+  bool openInBlock_ = false;
+  bool lwpResolved_ = false;  // LWPOLYLINE: its colour was resolved at its first vertex
+  int leaderVertex_ = 0;
+  bool leaderCounting_ = false;
+
+  bool vertexRun_ = false;
+  bool runInBlock_ = false;
+  int32_t runIhand_ = 0;
+  size_t runFirstVertex_ = 0;  // vertex list size when the run started
+
+  // Layer name → index of the first layer with that name; cleared whenever the LAYER table
+  // changes a layer, so lookups give what a scan in list order would.
+  std::unordered_map<std::string, size_t> layerIndex_;
+};
+
+template <>
+std::vector<TAcadLineBlk>& Reader::List(bool b) {
+  return b ? d_.BlkLineAry : d_.LineAry;
+}
+template <>
+std::vector<TCircleBlk>& Reader::List(bool b) {
+  return b ? d_.BlkCircleAry : d_.CircleAry;
+}
+template <>
+std::vector<TArcBlk>& Reader::List(bool b) {
+  return b ? d_.BlkArcAry : d_.ArcAry;
+}
+template <>
+std::vector<TTextBlk>& Reader::List(bool b) {
+  return b ? d_.BlkTextAry : d_.TextAry;
+}
+template <>
+std::vector<TLwpBlk>& Reader::List(bool b) {
+  return b ? d_.BlkLwpAry : d_.LwpAry;
+}
+template <>
+std::vector<TLwpVer>& Reader::List(bool b) {
+  return b ? d_.BlkVerAry : d_.VerAry;
+}
+template <>
+std::vector<TInsertBlk>& Reader::List(bool b) {
+  return b ? d_.BlockAry.back().InsertAry : d_.EntInsertAry;
+}
+template <>
+std::vector<TSolidBlk>& Reader::List(bool b) {
+  return b ? d_.BlkSolidAry : d_.SolidAry;
+}
+template <>
+std::vector<TFaceBlk>& Reader::List(bool) {
+  return d_.FaceAry;
+}
+template <>
+std::vector<TEllipseBlk>& Reader::List(bool) {
+  return d_.EllipseAry;
+}
+template <>
+std::vector<TLeaderBlk>& Reader::List(bool) {
+  return d_.LeaderAry;
+}
+template <>
+std::vector<TSplineBlk>& Reader::List(bool) {
+  return d_.SplineAry;
+}
+template <>
+std::vector<TDimensionBlk>& Reader::List(bool) {
+  return d_.DimensionAry;
+}
+
+int16_t Reader::LayerColor(const std::string& name) {
+  auto it = layerIndex_.find(name);
+  if (it != layerIndex_.end()) return d_.LayerAry[it->second].color;
+  const int16_t color = GetLayerColor(d_, name);
+  for (size_t i = 0; i < d_.LayerAry.size(); ++i) {
+    if (d_.LayerAry[i].Name == name) {
+      layerIndex_.emplace(name, i);
+      break;
+    }
+  }
+  return color;
+}
+
+template <class R>
+void Reader::ResolveColor(R& r, bool inBlock) {
+  if (r.color == 256) r.color = LayerColor(r.layer);
+  if (inBlock && (r.layer == "0" || r.color == 0)) r.color = LayerColor(r.layer);
+}
+
+template <class R>
+bool Reader::ApplyField(R& r, const FieldTable<R>& table, int code, std::string_view value) {
+  const Field<R>* f = table.Find(code);
+  if (!f) return true;
+  switch (f->type) {
+    case FieldType::Text:
+      r.*(f->text) = Decode(value);
+      return true;
+    case FieldType::UpperText:
+      r.*(f->text) = AsciiUpper(Decode(value));
+      return true;
+    case FieldType::AppendText:
+      r.*(f->text) += Decode(value);
+      return true;
+    case FieldType::Real:
+      return ParseReal(value, r.*(f->real));
+    case FieldType::Int16:
+      return ParseInt16(value, r.*(f->int16));
+    case FieldType::PointX:
+      return ParseReal(value, (r.*(f->point)).x);
+    case FieldType::PointY:
+      return ParseReal(value, (r.*(f->point)).y);
+    case FieldType::PointZ:
+      return ParseReal(value, (r.*(f->point)).z);
+  }
+  return true;
+}
+
+bool Reader::HandleLayerTable(int code, std::string_view value) {
+  if (layerOpen_) {
+    if (code == 0) {
+      layerOpen_ = false;
+    } else {
+      TLayer& layer = d_.LayerAry.back();
+      switch (code) {
+        case 2:
+          layer.Name = Decode(value);
+          layerIndex_.clear();
+          break;
+        case 6:
+          layer.ltype = AsciiUpper(Decode(value));
+          break;
+        case 70: {
+          int16_t flags = 0;
+          if (!ParseInt16(value, flags)) return false;
+          if (flags & 1) layer.visible = false;
+          break;
+        }
+        case 62:
+          if (!ParseInt16(value, layer.color)) return false;
+          if (layer.color < 0) layer.visible = false;
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  if (code == 0) {
+    if (value == "LAYER") {
+      d_.LayerAry.emplace_back();
+      layerOpen_ = true;
+      layerIndex_.clear();
+    } else if (value == "ENDTAB") {
+      inLayerTable_ = false;
+      tableFlag_ = false;
+    }
+  }
+  return true;
+}
+
+bool Reader::HandleBlockHeader(int code, std::string_view value) {
+  if (code == 0) {
+    blockHeaderOpen_ = false;
+    inBlockBody_ = true;
+    return true;
+  }
+  TBlockBlk& block = d_.BlockAry.back();
+  switch (code) {
+    case 2:
+      block.name = Decode(value);
+      blockName_ = block.name;
+      return true;
+    case 8:
+      block.layer = Decode(value);
+      return true;
+    case 6:
+      block.ltype = AsciiUpper(Decode(value));
+      return true;
+    case 10:
+      return ParseReal(value, block.base.x);
+    case 20:
+      return ParseReal(value, block.base.y);
+    case 30:
+      return ParseReal(value, block.base.z);
+    default:
+      return true;
+  }
+}
+
+void Reader::StartEntity(Kind kind, bool inBlock) {
+  open_ = kind;
+  openInBlock_ = inBlock;
+  auto start = [&](auto& list) -> auto& {
+    auto& r = list.emplace_back();
+    ReaderDefaults(r);
+    return r;
+  };
+  switch (kind) {
+    case Kind::Line:
+      start(List<TAcadLineBlk>(inBlock)).bname = inBlock ? blockName_ : "";
+      break;
+    case Kind::Circle:
+      start(List<TCircleBlk>(inBlock)).bname = inBlock ? blockName_ : "";
+      break;
+    case Kind::Arc:
+      start(List<TArcBlk>(inBlock)).bname = inBlock ? blockName_ : "";
+      break;
+    case Kind::Text:
+    case Kind::Attrib:
+    case Kind::MText: {
+      TTextBlk& t = start(List<TTextBlk>(inBlock));
+      if (inBlock) t.bname = blockName_;
+      t.mtflag = kind == Kind::MText;
+      t.atflag = kind == Kind::Attrib;
+      break;
+    }
+    case Kind::LwPolyline:
+    case Kind::Polyline: {
+      auto& list = List<TLwpBlk>(inBlock);
+      TLwpBlk& p = start(list);
+      if (inBlock) p.bname = blockName_;
+      p.ihand = static_cast<int32_t>(list.size() - 1);
+      lwpResolved_ = false;
+      break;
+    }
+    case Kind::Insert:
+      start(List<TInsertBlk>(inBlock)).dimBlkName = blockName_;
+      break;
+    case Kind::Face:
+      start(d_.FaceAry);
+      break;
+    case Kind::Ellipse:
+      start(d_.EllipseAry);
+      break;
+    case Kind::Solid:
+      start(List<TSolidBlk>(inBlock)).bname = inBlock ? blockName_ : "";
+      break;
+    case Kind::Leader:
+      start(d_.LeaderAry);
+      leaderVertex_ = 0;
+      leaderCounting_ = false;
+      break;
+    case Kind::Spline:
+      start(d_.SplineAry);
+      break;
+    case Kind::Dimension:
+      start(d_.DimensionAry);
+      break;
+    case Kind::None:
+      break;
+  }
+}
+
+void Reader::EndEntity() {
+  const bool b = openInBlock_;
+  switch (open_) {
+    case Kind::Line:
+      ResolveColor(Open<TAcadLineBlk>(), b);
+      break;
+    case Kind::Circle:
+      ResolveColor(Open<TCircleBlk>(), b);
+      break;
+    case Kind::Arc:
+      ResolveColor(Open<TArcBlk>(), b);
+      break;
+    case Kind::Text:
+    case Kind::Attrib:
+    case Kind::MText: {
+      auto& list = List<TTextBlk>(b);
+      if (list.back().str.empty()) {
+        list.pop_back();
+      } else {
+        ResolveColor(list.back(), b);
+      }
+      break;
+    }
+    case Kind::LwPolyline:
+      break;  // resolved at its first vertex
+    case Kind::Polyline: {
+      TLwpBlk& p = Open<TLwpBlk>();
+      ResolveColor(p, b);
+      // The vertices follow as VERTEX entities up to SEQEND.
+      vertexRun_ = true;
+      runInBlock_ = b;
+      runIhand_ = p.ihand;
+      runFirstVertex_ = List<TLwpVer>(b).size();
+      break;
+    }
+    case Kind::Insert:
+      ResolveColor(Open<TInsertBlk>(), b);
+      break;
+    case Kind::Face:
+      ResolveColor(Open<TFaceBlk>(), b);
+      break;
+    case Kind::Ellipse:
+      ResolveColor(Open<TEllipseBlk>(), b);
+      break;
+    case Kind::Solid:
+      ResolveColor(Open<TSolidBlk>(), b);
+      break;
+    case Kind::Leader:
+      ResolveColor(Open<TLeaderBlk>(), b);
+      break;
+    case Kind::Spline:
+      ResolveColor(Open<TSplineBlk>(), b);
+      break;
+    case Kind::Dimension:
+      ResolveColor(Open<TDimensionBlk>(), b);
+      break;
+    case Kind::None:
+      break;
+  }
+  open_ = Kind::None;
+}
+
+bool Reader::HandleOpenEntity(int code, std::string_view value) {
+  const bool b = openInBlock_;
+  switch (open_) {
+    case Kind::Line:
+      return ApplyField(Open<TAcadLineBlk>(), LineFields(), code, value);
+    case Kind::Circle:
+      return ApplyField(Open<TCircleBlk>(), CircleFields(), code, value);
+    case Kind::Arc:
+      return ApplyField(Open<TArcBlk>(), ArcFields(), code, value);
+    case Kind::Text:
+    case Kind::MText:
+      return ApplyField(Open<TTextBlk>(), TextFields(), code, value);
+    case Kind::Attrib:
+      return ApplyField(Open<TTextBlk>(), AttribFields(), code, value);
+    case Kind::Polyline:
+      return ApplyField(Open<TLwpBlk>(), PolylineFields(), code, value);
+    case Kind::LwPolyline: {
+      auto& headers = List<TLwpBlk>(b);
+      auto& vertices = List<TLwpVer>(b);
+      TLwpBlk& p = headers.back();
+      switch (code) {
+        case 10: {
+          if (!lwpResolved_) {
+            ResolveColor(p, b);
+            lwpResolved_ = true;
+          }
+          TLwpVer& v = vertices.emplace_back();
+          v.ihand = p.ihand;
+          v.code10.z = p.code38;
+          return ParseReal(value, v.code10.x);
+        }
+        case 20:
+        case 42:
+          // Ignored until the polyline's first vertex exists.
+          if (!lwpResolved_ || vertices.empty()) return true;
+          return ParseReal(value, code == 20 ? vertices.back().code10.y : vertices.back().code42);
+        default:
+          return ApplyField(p, PolylineFields(), code, value);
+      }
+    }
+    case Kind::Insert: {
+      // Scale factors sit in 41/42/43, outside the 10/20/30 pattern of points.
+      TInsertBlk& r = Open<TInsertBlk>();
+      if (code == 41) return ParseReal(value, r.scale.x);
+      if (code == 42) return ParseReal(value, r.scale.y);
+      if (code == 43) return ParseReal(value, r.scale.z);
+      return ApplyField(r, InsertFields(), code, value);
+    }
+    case Kind::Face: {
+      TFaceBlk& f = Open<TFaceBlk>();
+      if (code >= 10 && code <= 33 && code % 10 <= 3) {
+        TAcadPoint& corner = f.pt[code % 10];
+        if (code == 13) f.count = 4;
+        double& target = code < 20 ? corner.x : code < 30 ? corner.y : corner.z;
+        return ParseReal(value, target);
+      }
+      return ApplyField(f, FaceFields(), code, value);
+    }
+    case Kind::Ellipse:
+      return ApplyField(Open<TEllipseBlk>(), EllipseFields(), code, value);
+    case Kind::Solid:
+      return ApplyField(Open<TSolidBlk>(), SolidFields(), code, value);
+    case Kind::Leader: {
+      TLeaderBlk& l = Open<TLeaderBlk>();
+      const bool header = code == 8 || code == 6 || code == 41 || code == 60 || code == 76;
+      if (!header && leaderCounting_ && leaderVertex_ >= l.code76) {
+        EndEntity();  // past its last vertex: the group itself is not taken
+        return true;
+      }
+      if (code == 10 || code == 20 || code == 30) {
+        double scratch = 0;
+        TAcadPoint* p = leaderVertex_ == 0   ? &l.p1
+                        : leaderVertex_ == 1 ? &l.p2
+                        : leaderVertex_ == 2 ? &l.p3
+                                             : nullptr;
+        double& target = !p ? scratch : code == 10 ? p->x : code == 20 ? p->y : p->z;
+        if (!ParseReal(value, target)) return false;
+        if (code == 30 && leaderVertex_ < INT32_MAX) ++leaderVertex_;
+        return true;
+      }
+      if (!ApplyField(l, LeaderFields(), code, value)) return false;
+      if (code == 76) {
+        leaderCounting_ = true;
+        leaderVertex_ = 0;
+      }
+      return true;
+    }
+    case Kind::Spline: {
+      TSplineBlk& s = Open<TSplineBlk>();
+      if (code == 10) return ParseReal(value, s.code10Ary.emplace_back().x);
+      if (code == 20 || code == 30) {
+        if (s.code10Ary.empty()) return true;
+        return ParseReal(value, code == 20 ? s.code10Ary.back().y : s.code10Ary.back().z);
+      }
+      return ApplyField(s, SplineFields(), code, value);
+    }
+    case Kind::Dimension:
+      return ApplyField(Open<TDimensionBlk>(), DimensionFields(), code, value);
+    case Kind::None:
+      return true;
+  }
+  return true;
+}
+
+bool Reader::HandleVertexRun(int code, std::string_view value) {
+  if (code == 0) {
+    if (value == "SEQEND") vertexRun_ = false;
+    return true;
+  }
+  if (code != 10 && code != 20 && code != 30 && code != 42) return true;
+  if (runInBlock_ && d_.BlockAry.empty()) return true;
+  auto& vertices = List<TLwpVer>(runInBlock_);
+  if (code == 10) {
+    TLwpVer& v = vertices.emplace_back();
+    v.ihand = runIhand_;
+    return ParseReal(value, v.code10.x);
+  }
+  // Ignored until the run's first vertex exists.
+  if (vertices.size() <= runFirstVertex_) return true;
+  TLwpVer& v = vertices.back();
+  return ParseReal(value, code == 20 ? v.code10.y : code == 30 ? v.code10.z : v.code42);
+}
+
+bool Reader::Handle(int code, std::string_view value) {
+  // Layer table.
+  if (inLayerTable_ && !HandleLayerTable(code, value)) return false;
+
+  // Table name.
+  if (tableFlag_ && code == 2 && value == "LAYER") inLayerTable_ = true;
+
+  // Section and block marks; the open entity ends first, in the place it was read.
+  if (code == 0 && (value == "TABLE" || value == "ENDBLK" || value == "ENDSEC")) {
+    if (open_ != Kind::None) EndEntity();
+    if (value == "TABLE") {
+      tableFlag_ = true;
+    } else if (value == "ENDBLK") {
+      inBlockBody_ = false;
+    } else {
+      inBlocks_ = false;
+      inBlockBody_ = false;
+      inEntities_ = false;
+    }
+  }
+
+  // Block header.
+  if (inBlocks_ && blockHeaderOpen_ && !HandleBlockHeader(code, value)) return false;
+
+  // Open entity.
+  if (open_ != Kind::None) {
+    if (code == 0) {
+      EndEntity();
+    } else if (!HandleOpenEntity(code, value)) {
+      return false;
+    }
+  }
+
+  // Polyline vertices.
+  if (vertexRun_ && !HandleVertexRun(code, value)) return false;
+
+  if (code == 0) {
+    // Entity start, where the place accepts the kind.
+    const bool inBlock = inBlockBody_ && !d_.BlockAry.empty();
+    if (inBlock || inEntities_) {
+      const Kind kind = KindOf(value);
+      if (kind != Kind::None && !(inBlock && ModelSpaceOnly(kind))) StartEntity(kind, inBlock);
+    }
+    // Block start.
+    if (inBlocks_ && value == "BLOCK") {
+      d_.BlockAry.emplace_back();
+      blockHeaderOpen_ = true;
+    }
+  } else if (code == 2) {
+    // Section start.
+    if (value == "BLOCKS") inBlocks_ = true;
+    if (value == "ENTITIES") inEntities_ = true;
+  }
+  return true;
+}
+
+void Reader::Finish() {
+  if (d_.LayerAry.empty()) {
+    d_.LayerAry.emplace_back();
+    d_.LayerAry.back().Name = "0";
+  }
+  for (auto* list : {&d_.BlkTextAry, &d_.TextAry}) {
+    for (TTextBlk& t : *list)
+      DecodeUnicodeEscapes(t.str);
+  }
+}
+
+void EmptyDrawing(Drawing& d) {
+  ClearDrawing(d);
+  d.DimensionAry.clear();
+  d.BlkSolidAry.clear();
+  d.SolidAry.clear();
+  d.LeaderAry.clear();
+  d.SplineAry.clear();
+  d.DrawingExtents = {};
+}
+
+// Groups 1 and 3 carry the text of TEXT, ATTRIB and MTEXT: their blanks are part of it (long
+// MTEXT is cut into 250-character chunks at arbitrary places), so only the line end goes.
+bool KeepsBlanks(int code) {
+  return code == 1 || code == 3;
+}
+
+class Progress {
+ public:
+  Progress(const ProgressSink& sink, uint64_t fileSize) : sink_(sink) {
+    if (!sink_) return;
+    const uint64_t expectedPairs = fileSize * 65 / 1024;
+    step_ = expectedPairs / 50 + 1;
+    sink_(0, kMaximum);
+  }
+  void Pair(uint64_t count) {
+    if (sink_ && count % step_ == 0 && position_ < kMaximum) sink_(++position_, kMaximum);
+  }
+  void Done() {
+    if (sink_) sink_(0, kMaximum);
+  }
+
+ private:
+  static constexpr int kMaximum = 50;
+  const ProgressSink& sink_;
+  uint64_t step_ = 1;
+  int position_ = 0;
+};
+
+std::string LineReport(const LinePair& pair, uint64_t pairNumber, std::string_view fileName,
+                       TextEncoding encoding, const MessageSink& messages) {
+  const auto decode = [&](std::string_view s) {
+    return encoding == TextEncoding::Utf8 ? Utf8Lenient(s) : AnsiToUtf8(s);
+  };
+  const std::string codeNo = std::to_string(pairNumber * 2 - 1);
+  const std::string valueNo = std::to_string(pairNumber * 2);
+  const std::string code = decode(TrimBlanks(pair.code));
+  const std::string value = decode(TrimBlanks(pair.value));
+  if (messages) {
+    messages(
+        {MessageKind::Plain, "DxfReport",
+         std::string(fileName) + "\n" + codeNo + " 行=" + code + "\n" + valueNo + " 行=" + value});
+  }
+  return codeNo + ":" + code + "/" + valueNo + ":" + value;
+}
+
+std::string ReadPairs(Drawing& d, LineSource& source, std::string_view fileName,
+                      TextEncoding encoding, uint64_t size, const ProgressSink& progressSink,
+                      const MessageSink& messages) {
+  if (source.SkipUtf8Bom()) encoding = TextEncoding::Utf8;
+  Reader reader(d, encoding);
+  Progress progress(progressSink, size);
+  std::string error;
+  try {
+    uint64_t pairs = 0;
+    LinePair pair;
+    while (source.NextPair(pair)) {
+      ++pairs;
+      progress.Pair(pairs);
+      const int code = ParseGroupCode(TrimBlanks(pair.code));
+      const std::string_view value = KeepsBlanks(code) ? pair.value : TrimBlanks(pair.value);
+      if (!reader.Handle(code, value)) {
+        error = LineReport(pair, pairs, fileName, encoding, messages);
+        break;
+      }
+    }
+    if (error.empty() && source.Failed()) error = "busy";
+  } catch (...) {
+    error = "error";  // out of memory: the records read so far stay
+  }
+  reader.Finish();
+  progress.Done();
+  return error;
+}
+
+}  // namespace
+
+std::string ReadDxfBuffer(Drawing& drawing, std::string_view bytes, std::string_view fileName,
+                          TextEncoding encoding, const ProgressSink& progress,
+                          const MessageSink& messages) {
+  EmptyDrawing(drawing);
+  try {
+    LineSource source(bytes);
+    return ReadPairs(drawing, source, fileName, encoding, bytes.size(), progress, messages);
+  } catch (...) {
+    return "error";
+  }
+}
+
+std::string ReadDxfFile(Drawing& drawing, const std::filesystem::path& path, TextEncoding encoding,
+                        const ProgressSink& progress, const MessageSink& messages) {
+  EmptyDrawing(drawing);
+  try {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+      Reader(drawing, encoding).Finish();
+      return {};
+    }
+    const uint64_t size = std::filesystem::file_size(path, ec);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(path.string().c_str(), "rb"), &std::fclose);
+    if (!file) {
+      Reader(drawing, encoding).Finish();
+      return "busy";
+    }
+    const std::u8string name = path.filename().u8string();
+    LineSource source(file.get());
+    return ReadPairs(drawing, source, std::string(name.begin(), name.end()), encoding,
+                     ec ? 0 : size, progress, messages);
+  } catch (...) {
+    return "error";
+  }
+}
+
+}  // namespace kestrel::dxf
