@@ -1,0 +1,33 @@
+// Post-processing after a read: conversions and block expansion in their fixed order, then the
+// drawing's extents and each record's pen. Afterwards only LineAry, CircleAry, ArcAry, TextAry,
+// LayerAry and DrawingExtents are read.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "dxf/Drawing.h"
+
+namespace kestrel::dxf {
+
+// GDI pen style of a line-type name, by its upper-cased prefix; unknown names draw solid.
+uint8_t LineTypeToPenStyle(std::string_view name);
+
+// The pen style of an entity: a BYLAYER or empty line type is the line type of its layer.
+uint8_t EntityPenStyle(const std::vector<TLayer>& layers, std::string_view ltype,
+                       std::string_view layer);
+
+// The box around every visible line, circle and arc; around the texts only when there is none
+// of those. All zero when nothing visible was found.
+void ComputeExtents(Drawing& drawing);
+
+// `PenColor`, `PenStyle` (not for texts) and `layindex` of every record of the draw lists.
+void ResolvePens(Drawing& drawing);
+
+// Runs every post-processing step in the order of the load pipeline, emptying each source list
+// after its conversion. A failure inside block expansion is ignored and the steps go on with
+// what it produced; any other failure ends post-processing and returns false (no drawing).
+bool PostProcessDrawing(Drawing& drawing);
+
+}  // namespace kestrel::dxf
