@@ -1,9 +1,16 @@
-#include <QApplication>
-#include <QMainWindow>
+// Kestrel: the file list and preview window.
+#include "app/KestrelApplication.h"
+#include "app/MainWindow.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QMainWindow w;
-  w.show();
+  kestrel::app::KestrelApplication app(argc, argv);
+  kestrel::app::ApplyDarkTheme(app);
+  kestrel::app::InstallFontSubstitutes();
+  QApplication::setApplicationName("Kestrel");
+  QApplication::setApplicationDisplayName("Kestrel");
+
+  kestrel::app::MainWindow window(kestrel::app::DefaultEnvironment());
+  kestrel::app::CloseOnTerminationSignals(&window);
+  window.show();
   return app.exec();
 }

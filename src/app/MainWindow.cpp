@@ -1,0 +1,590 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPdfDocument>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/CatalogueController.h"
+#include "app/ListCommands.h"
+#include "app/MessageBoxes.h"
+#include "app/ResultListModel.h"
+#include "catalogue/StatusTexts.h"
+#include "preview/ImageBox.h"
+
+namespace kestrel::app {
+namespace {
+
+constexpr const char* kAppTitle = "Kestrel";
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+template <typename W>
+W* Place(W* w, int left, int top, int width, int height) {
+  w->setGeometry(left, top, width, height);
+  return w;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const QString& hint = {}) {
+  auto* b = new QPushButton(caption, parent);
+  if (!hint.isEmpty()) b->setToolTip(hint);
+  b->setAutoDefault(false);
+  return b;
+}
+
+// The left panel keeps its controls where they were designed; only the result list follows
+// the panel's size.
+class LeftPanel : public QWidget {
+ public:
+  using QWidget::QWidget;
+  QWidget* resultList = nullptr;
+
+ protected:
+  void resizeEvent(QResizeEvent*) override {
+    if (resultList) resultList->setGeometry(0, 110, width(), std::max(0, height() - 110));
+  }
+};
+
+}  // namespace
+
+AppEnvironment DefaultEnvironment() {
+  AppEnvironment env;
+  const QString exeDir = QCoreApplication::applicationDirPath();
+  QString folder = exeDir;
+  if (!QFileInfo(exeDir).isWritable()) {
+    folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(folder);
+  }
+  env.settingsFolder = QDir::toNativeSeparators(folder + "/").toStdString();
+  env.settingsFileName =
+      QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString() + ".ini";
+#ifdef _WIN32
+  env.defaultTopFolder = "D:";
+#else
+  env.defaultTopFolder = QDir::homePath().toStdString();
+#endif
+  return env;
+}
+
+std::string ConversionFolder(const AppEnvironment& env) {
+  return env.settingsFolder + "dxf-converted" + std::string(1, QDir::separator().toLatin1());
+}
+
+MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
+    : QMainWindow(parent), env_(std::move(env)) {
+  messages_ = env_.messages ? env_.messages : MessageBoxSink(this);
+  setWindowTitle(kAppTitle);
+  resize(kDesignWidth, kDesignHeight);
+
+  BuildLeftPanel();
+  BuildTabs();
+  BuildStatusArea();
+  BuildResultMenu();
+  BuildFolderMenu();
+
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  splitter_ = new QSplitter(Qt::Horizontal, central);
+  splitter_->setHandleWidth(8);
+  splitter_->setChildrenCollapsible(false);
+  splitter_->addWidget(panel1_);
+  splitter_->addWidget(tabs_);
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({489, kDesignWidth - 489 - 8});
+  column->addWidget(splitter_, 1);
+  column->addWidget(progressBar_);
+  setCentralWidget(central);
+
+  CatalogueControls controls{comboBox2_, comboBox1_,  button1_,     button3_,     button11_,
+                             checkBox4_, edit2_,      button4_,     button5_,     button6_,
+                             button9_,   resultList_, resultModel_, statusPanel_, dateOrderAction_};
+  catalogue_ = new CatalogueController(controls, messages_, this);
+  catalogue_->clearPreviews = [this] { ClearPreviews(); };
+  catalogue_->pickFolder = [this]() -> std::optional<QString> {
+    QString dir = QFileDialog::getExistingDirectory(
+        this, "フォルダの指定", QString(),
+        QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly | QFileDialog::DontResolveSymlinks);
+    if (dir.isEmpty()) return std::nullopt;
+    return QDir::toNativeSeparators(dir);
+  };
+  connect(catalogue_, &CatalogueController::idle, this, [this] {
+    if (closeWhenIdle_) close();
+  });
+
+  ConnectCommands();
+  StartUp();
+}
+
+MainWindow::~MainWindow() {
+  ShutDown();
+}
+
+// ---- construction -------------------------------------------------------------------------
+
+void MainWindow::BuildLeftPanel() {
+  auto* panel = new LeftPanel(this);
+  panel1_ = panel;
+  panel1_->setMinimumWidth(100);
+
+  comboBox2_ = Place(new QComboBox(panel1_), 8, 7, 305, 21);
+  comboBox2_->setEditable(true);
+  comboBox2_->setInsertPolicy(QComboBox::NoInsert);
+  comboBox2_->setToolTip("フォルダの削除、追加はマウス右クリックで");
+  button1_ = Place(MakeButton(panel1_, "0. フォルダ", "対象のフォルダを追加"), 319, 6, 60, 25);
+
+  comboBox1_ = Place(new QComboBox(panel1_), 8, 33, 202, 21);
+  comboBox1_->setEditable(true);
+  comboBox1_->setInsertPolicy(QComboBox::NoInsert);
+  comboBox1_->setMaxVisibleItems(16);
+  comboBox1_->setToolTip("ファイルリスト作成のマスク（直接入力可能）");
+  comboBox1_->addItems({"*.*", "*.dwg", "*.dxf", "*.lsp", "*.pdf", "*.xls*", "*.doc*", "*.dpr",
+                        "*.dproj", "*.pas", "*.c", "*.cs", "*.cpp", "*.bas", "", ""});
+  button3_ = Place(MakeButton(panel1_, "1. ファイルリスト作成",
+                              "取得済のファイルリストからマッチするファイルを検索"),
+                   216, 35, 102, 25);
+  button11_ = Place(MakeButton(panel1_, "中止"), 319, 33, 60, 49);
+
+  checkBox4_ = Place(new QCheckBox(" OR", panel1_), 8, 59, 41, 17);
+  edit2_ = Place(new QLineEdit(panel1_), 55, 57, 155, 21);
+  edit2_->setFont(QFont("ＭＳ ゴシック", 9));
+  edit2_->setToolTip("フォルダ名、ファイル名の検索文字列（スペース区切りの AND, OR）");
+  edit2_->setPlaceholderText("スペース区切りの検索文字");
+  button4_ = Place(MakeButton(panel1_, "2. ファイル名検索  "), 216, 58, 102, 25);
+
+  button5_ =
+      Place(MakeButton(panel1_, "関連付けられたアプリで開く", "拡張子に関連付けられたアプリで開く"),
+            8, 82, 145, 25);
+  button6_ = Place(MakeButton(panel1_, "CAD へ挿入"), 153, 82, 160, 25);
+  button9_ = Place(MakeButton(panel1_, "LSP ロード"), 315, 82, 62, 25);
+
+  image1_ = Place(new preview::ImageBox(panel1_), 383, 4, 100, 100);
+
+  resultModel_ = new ResultListModel(this);
+  resultList_ = new QListView(panel1_);
+  resultList_->setModel(resultModel_);
+  resultList_->setUniformItemSizes(true);
+  resultList_->setFont(QFont("Tahoma", 9));
+  resultList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  resultList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  resultList_->setContextMenuPolicy(Qt::CustomContextMenu);
+  resultList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  panel->resultList = resultList_;
+}
+
+void MainWindow::BuildTabs() {
+  tabs_ = new QTabWidget(this);
+  tabs_->addTab(BuildTextTab(), " TEXT");
+  tabs_->addTab(BuildPdfTab(), "  PDF");
+  tabs_->addTab(BuildDrawingTab(), "  DXF, Image");
+}
+
+QWidget* MainWindow::BuildTextTab() {
+  textTab_ = new QWidget(this);
+  auto* column = new QVBoxLayout(textTab_);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  auto* bar = new QWidget(textTab_);
+  bar->setFixedHeight(24);
+  auto* row = new QHBoxLayout(bar);
+  row->setContentsMargins(2, 1, 2, 1);
+  textShowBox_ = new QCheckBox(" 表示", bar);
+  textShowBox_->setChecked(true);
+  extractButton_ = MakeButton(bar, "抽出", "文字列を抽出");
+  auto* find = new QLineEdit(bar);
+  find->setPlaceholderText("検索文字列");
+  row->addWidget(textShowBox_);
+  row->addWidget(extractButton_);
+  row->addWidget(find, 1);
+  row->addWidget(MakeButton(bar, "▼", "次の検索文字列へ [ F3 ]"));
+  row->addWidget(MakeButton(bar, "▲", "前の検索文字列へ [Shift]+[ F3 ]"));
+  column->addWidget(bar);
+  auto* view = new QWidget(textTab_);
+  view->setAutoFillBackground(true);
+  QPalette p = view->palette();
+  p.setColor(QPalette::Window, Qt::black);
+  view->setPalette(p);
+  column->addWidget(view, 1);
+  return textTab_;
+}
+
+QWidget* MainWindow::BuildPdfTab() {
+  auto* tab = new QWidget(this);
+  auto* column = new QVBoxLayout(tab);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  auto* bar = new QWidget(tab);
+  bar->setFixedHeight(53);
+  auto* rows = new QVBoxLayout(bar);
+  rows->setContentsMargins(2, 1, 2, 1);
+  rows->setSpacing(2);
+  auto* first = new QHBoxLayout();
+  pdfShowBox_ = new QCheckBox(" 表示", bar);
+  pdfShowBox_->setChecked(true);
+  pageLabel_ = new QLabel("1 / 1", bar);
+  first->addWidget(pdfShowBox_);
+  first->addWidget(MakeButton(bar, "<", "前のページヘ"));
+  first->addWidget(MakeButton(bar, ">", "次のページヘ"));
+  first->addWidget(pageLabel_);
+  first->addWidget(MakeButton(bar, "回転", "右回転"));
+  first->addWidget(MakeButton(bar, "縮小"));
+  first->addWidget(MakeButton(bar, "拡大"));
+  first->addWidget(MakeButton(bar, "フィット", "用紙にフィット表示"));
+  first->addStretch(1);
+  auto* second = new QHBoxLayout();
+  second->addWidget(new QLineEdit(bar), 1);
+  second->addWidget(MakeButton(bar, "ハイライト"));
+  rows->addLayout(first);
+  rows->addLayout(second);
+  column->addWidget(bar);
+  pdfViewArea_ = new QWidget(tab);
+  column->addWidget(pdfViewArea_, 1);
+  return tab;
+}
+
+QWidget* MainWindow::BuildDrawingTab() {
+  auto* tab = new QWidget(this);
+  auto* column = new QVBoxLayout(tab);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  auto* bar = new QWidget(tab);
+  bar->setFixedHeight(25);
+  auto* row = new QHBoxLayout(bar);
+  row->setContentsMargins(2, 1, 2, 1);
+  drawingShowBox_ = new QCheckBox(" 表示", bar);
+  dwgToDxfButton_ = MakeButton(bar, "DWG -> DXF", "ODAFileConverter を起動");
+  dwgToDxfButton_->setEnabled(false);
+  edit5_ = new QLineEdit(bar);
+  edit5_->setReadOnly(true);
+  row->addWidget(drawingShowBox_);
+  row->addWidget(dwgToDxfButton_);
+  row->addWidget(edit5_, 1);
+  column->addWidget(bar);
+  image2_ = new preview::ImageBox(tab);
+  column->addWidget(image2_, 1);
+  edit4_ = new QLineEdit(tab);
+  edit4_->setReadOnly(true);
+  edit4_->setAlignment(Qt::AlignCenter);
+  column->addWidget(edit4_);
+  return tab;
+}
+
+void MainWindow::BuildResultMenu() {
+  resultMenu_ = new QMenu(this);
+  struct Item {
+    const char* caption;
+    bool checkable;
+  };
+  // nullptr: a separator. The menu ends with one, as designed.
+  const Item items[] = {{"ODAFileConverter を登録", false},
+                        {"変換中 FileConverter.exe を表示する", true},
+                        {nullptr, false},
+                        {"検索後、日付順で表示", true},
+                        {nullptr, false},
+                        {"■ 関連付けられたアプリで開く", false},
+                        {nullptr, false},
+                        {"ターゲット CAD", false},
+                        {"■ CAD へ挿入（リストをダブルクリック）", false},
+                        {"■ CAD へロード", false},
+                        {nullptr, false},
+                        {"■ メモ帳で開く", false},
+                        {nullptr, false},
+                        {"■ リストのファイル名をクリップボードにコピー", false},
+                        {"■ リストのフォルダ名をクリップボードにコピー", false},
+                        {nullptr, false},
+                        {"■ エクスプローラでフォルダを開く", false},
+                        {nullptr, false},
+                        {"■ PDF から TEXT を抽出", false},
+                        {"PDF Text 抽出に Pdfium.dll を使う", true},
+                        {nullptr, false},
+                        {"■ バージョン情報", false},
+                        {nullptr, false}};
+  for (const Item& item : items) {
+    if (!item.caption) {
+      resultMenu_->addSeparator();
+      continue;
+    }
+    QAction* a = resultMenu_->addAction(QString::fromUtf8(item.caption));
+    a->setCheckable(item.checkable);
+    a->setData(QString::fromUtf8(item.caption));  // the design caption, for menuAction()
+  }
+  dateOrderAction_ = menuAction("検索後、日付順で表示");
+  dateOrderAction_->setChecked(true);
+  targetAction_ = menuAction("ターゲット CAD");
+  showConverterAction_ = menuAction("変換中 FileConverter.exe を表示する");
+  usesPdfiumAction_ = menuAction("PDF Text 抽出に Pdfium.dll を使う");
+}
+
+void MainWindow::BuildFolderMenu() {
+  folderMenu_ = new QMenu(this);
+  connect(folderMenu_->addAction("現フォルダ名をリストに追加する"), &QAction::triggered, this,
+          [this] { catalogue_->AddCurrentFolder(); });
+  folderMenu_->addSeparator();
+  connect(folderMenu_->addAction("現フォルダ名をリストから削除する"), &QAction::triggered, this,
+          [this] { catalogue_->RemoveCurrentFolder(); });
+  comboBox2_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(comboBox2_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { folderMenu_->popup(comboBox2_->mapToGlobal(at)); });
+  // The editable box's line edit has a menu of its own; ours replaces it.
+  if (QLineEdit* line = comboBox2_->lineEdit()) {
+    line->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(line, &QWidget::customContextMenuRequested, this,
+            [this, line](const QPoint& at) { folderMenu_->popup(line->mapToGlobal(at)); });
+  }
+}
+
+void MainWindow::BuildStatusArea() {
+  progressBar_ = new QProgressBar(this);
+  progressBar_->setFixedHeight(10);
+  progressBar_->setTextVisible(false);
+  progressBar_->setRange(0, 100);
+  progressBar_->setValue(0);
+  statusBar()->setFixedHeight(19);
+  statusBar()->setSizeGripEnabled(false);
+  statusPanel_ = new QLabel(statusBar());
+  statusPanel_->setFixedWidth(200);
+  statusBar()->addWidget(statusPanel_);
+}
+
+QAction* MainWindow::menuAction(const QString& caption) const {
+  for (QAction* a : resultMenu_->actions()) {
+    if (a->data().toString() == caption) return a;
+  }
+  return nullptr;
+}
+
+void MainWindow::ConnectCommands() {
+  connect(button1_, &QPushButton::clicked, catalogue_, &CatalogueController::ChooseFolder);
+  connect(button3_, &QPushButton::clicked, catalogue_, &CatalogueController::BuildFileList);
+  connect(button4_, &QPushButton::clicked, catalogue_, &CatalogueController::SearchFileList);
+  connect(button11_, &QPushButton::clicked, catalogue_, &CatalogueController::Cancel);
+  connect(edit2_, &QLineEdit::returnPressed, catalogue_, &CatalogueController::SearchFileList);
+
+  connect(resultList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    resultMenu_->popup(resultList_->viewport()->mapToGlobal(at));
+  });
+
+  // Commands on the selected entry; each does nothing without a selection.
+  auto onSelected = [this](void (*command)(const QString&, const MessageSink&)) {
+    return [this, command] {
+      if (auto path = SelectedPath()) command(*path, messages_);
+    };
+  };
+  connect(button5_, &QPushButton::clicked, this, onSelected(OpenWithAssociatedApp));
+  connect(menuAction("■ 関連付けられたアプリで開く"), &QAction::triggered, this,
+          onSelected(OpenWithAssociatedApp));
+  connect(menuAction("■ メモ帳で開く"), &QAction::triggered, this, onSelected(OpenInTextEditor));
+  connect(menuAction("■ エクスプローラでフォルダを開く"), &QAction::triggered, this,
+          onSelected(ShowFolderInFileManager));
+  connect(menuAction("■ リストのファイル名をクリップボードにコピー"), &QAction::triggered, this,
+          [this] {
+            if (auto path = SelectedPath()) CopyPathToClipboard(*path);
+          });
+  connect(menuAction("■ リストのフォルダ名をクリップボードにコピー"), &QAction::triggered, this,
+          [this] {
+            if (auto path = SelectedPath()) CopyFolderToClipboard(*path);
+          });
+  connect(menuAction("■ バージョン情報"), &QAction::triggered, this,
+          [this] { ShowVersion(messages_); });
+}
+
+// ---- selection ----------------------------------------------------------------------------
+
+std::optional<MainWindow::Selection> MainWindow::SelectedLine() const {
+  const QModelIndex index = resultList_->currentIndex();
+  if (!index.isValid() || !resultList_->selectionModel()->isSelected(index)) return std::nullopt;
+  std::string_view line = resultModel_->Line(index.row());
+  return Selection{QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())),
+                   resultModel_->DateTime(index.row())};
+}
+
+std::optional<QString> MainWindow::SelectedPath() const {
+  auto selection = SelectedLine();
+  if (!selection) return std::nullopt;
+  std::string line = selection->line.toStdString();
+  return QString::fromStdString(std::string(catalogue::PathOfResultLine(line)));
+}
+
+void MainWindow::ClearPreviews() {
+  image1_->clear();
+  image2_->clear();
+  edit4_->clear();
+  edit5_->clear();
+}
+
+// ---- start-up and shut-down ---------------------------------------------------------------
+
+std::string MainWindow::SettingsPath() const {
+  return env_.settingsFolder + env_.settingsFileName;
+}
+std::string MainWindow::FolderListPath() const {
+  return env_.settingsFolder + kFolderListFile;
+}
+std::string MainWindow::TargetTablePath() const {
+  return env_.settingsFolder + kTargetTableFile;
+}
+
+void MainWindow::StartUp() {
+  // 1. The target until the settings say otherwise.
+  settings_.targetProgId = kDefaultProgId;
+
+  // 2. The PDF engine.
+  pdfAvailable_ = false;
+  if (!env_.forcePdfUnavailable) {
+    QPdfDocument probe;
+    pdfAvailable_ = probe.status() == QPdfDocument::Status::Null;
+  }
+  if (!pdfAvailable_) messages_({MessageKind::Plain, {}, "PDFium.DLL が見つかりません."});
+
+  // 3. The file list starts empty (the catalogue owns it).
+  // 4. A black thumbnail.
+  image1_->clear();
+
+  // 5. The folder list.
+  folderTable_ = ReadTextTable(FolderListPath());
+  for (const std::string& folder : folderTable_.lines) {
+    CatalogueController::InsertSorted(comboBox2_, Q(folder));
+  }
+
+  // 6. The settings, in their order.
+  Settings defaults;
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    defaults.left = (screen->geometry().width() - frameGeometry().width()) / 2;
+    defaults.top = (screen->geometry().height() - frameGeometry().height()) / 2;
+  }
+  defaults.topFolder = env_.defaultTopFolder;
+  defaults.targetProgId = settings_.targetProgId;
+  settings_ = ReadSettings(IniFile::Load(SettingsPath()), defaults);
+  move(settings_.left, settings_.top);
+  button6_->setText(Q(settings_.insertButtonCaption));
+  comboBox2_->setCurrentIndex(-1);
+  comboBox2_->setEditText(Q(settings_.topFolder));
+  comboBox1_->setCurrentIndex(-1);
+  comboBox1_->setEditText(Q(settings_.fileMask));
+  showConverterAction_->setChecked(settings_.showConverter);
+  edit2_->setText(Q(settings_.searchWords));
+  checkBox4_->setChecked(settings_.searchOr);
+  usesPdfiumAction_->setChecked(settings_.usesPdfium);
+
+  // 7. Zoom factor and colour mode belong to the drawing view.
+  // 8-11. Text view settings, search marks, blank canvases, AutoLISP highlighter.
+  image2_->clear();
+
+  // 12. The first tab.
+  tabs_->setCurrentIndex(0);
+
+  // 13. The target's name on the three captions.
+  ApplyTargetName();
+
+  // 14. The message filter for calls into the CAD program.
+}
+
+void MainWindow::ApplyTargetName() {
+  TextTable table = ReadTextTable(TargetTablePath());
+  if (!table.existed) return;
+  if (auto name = FindTargetDisplayName(table.lines, settings_.targetProgId)) {
+    ApplyTargetCaptions(*name);
+  }
+}
+
+void MainWindow::ApplyTargetCaptions(const std::string& name) {
+  TargetCaptions captions = CaptionsForTarget(name, kAppTitle);
+  targetAction_->setText(Q(captions.menuItem));
+  button6_->setText(Q(captions.insertButton));
+  setWindowTitle(Q(captions.window));
+}
+
+void MainWindow::PlaceOnMonitor() {
+  // The stored position only chooses the monitor: the window opens at its designed size,
+  // centred on that monitor's work area.
+  QScreen* screen = QGuiApplication::screenAt(QPoint(settings_.left, settings_.top));
+  if (!screen) screen = this->screen();
+  if (!screen) return;
+  const QRect work = screen->availableGeometry();
+  const QRect frame = frameGeometry();
+  int left = work.left() + (work.width() - frame.width()) / 2;
+  int top = work.top() + (work.height() - frame.height()) / 2;
+  move(std::max(left, work.left()), std::max(top, work.top()));
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!placed_) {
+    placed_ = true;
+    // The splitter shares out its width only once it is laid out.
+    splitter_->setSizes({489, std::max(0, splitter_->width() - 489 - splitter_->handleWidth())});
+    PlaceOnMonitor();
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (catalogue_->busy()) {
+    // A build or search is on the stack below this event: stop it, and close when it has
+    // unwound, so that shut-down never runs under a running loop.
+    closeWhenIdle_ = true;
+    catalogue_->Cancel();
+    event->ignore();
+    return;
+  }
+  ShutDown();
+  event->accept();
+}
+
+void MainWindow::ShutDown() {
+  if (shutDownDone_) return;
+  shutDownDone_ = true;
+
+  // 1. The file list is released with the catalogue.
+  // 2. The folder list, in the box's (sorted) order.
+  std::vector<std::string> folders;
+  for (int i = 0; i < comboBox2_->count(); ++i)
+    folders.push_back(comboBox2_->itemText(i).toStdString());
+  WriteTextTable(FolderListPath(), folders, folderTable_);
+
+  // 3. The settings, in their order.
+  const QRect frame = frameGeometry();
+  settings_.width = frame.width();
+  settings_.height = frame.height();
+  settings_.left = frame.left();
+  settings_.top = frame.top();
+  settings_.insertButtonCaption = button6_->text().toStdString();
+  settings_.topFolder = comboBox2_->currentText().toStdString();
+  settings_.fileMask = comboBox1_->currentText().toStdString();
+  settings_.showConverter = showConverterAction_->isChecked();
+  settings_.searchWords = edit2_->text().toStdString();
+  settings_.searchOr = checkBox4_->isChecked();
+  settings_.usesPdfium = usesPdfiumAction_->isChecked();
+  IniFile ini = IniFile::Load(SettingsPath());
+  WriteSettings(ini, settings_);
+  ini.Save(SettingsPath());
+
+  // 4. The search-marking plug-in goes with the text view.
+  // 5. The DXF files converted from DWG.
+  DeleteDxfFiles(ConversionFolder(env_));
+  // 6. The message filter.
+}
+
+}  // namespace kestrel::app

@@ -1,0 +1,196 @@
+// The main window: the left panel with the command rows, the thumbnail and the result list;
+// the three preview tabs; the progress bar and the status bar.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/core/Settings.h"
+#include "base/Messages.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QToolButton;
+
+namespace kestrel::preview {
+class ImageBox;
+}
+
+namespace kestrel::app {
+
+class CatalogueController;
+class ResultListModel;
+
+// Where the window keeps its files and how it talks to the user; tests give their own.
+struct AppEnvironment {
+  std::string settingsFolder;    // with a trailing separator
+  std::string settingsFileName;  // "kestrel.ini"
+  std::string defaultTopFolder;  // the folder box's text on a first start
+  MessageSink messages;          // empty: message boxes
+  bool forcePdfUnavailable = false;
+};
+
+// The environment of the installed program: settings beside the executable when that folder
+// is writable, else in the user's configuration folder.
+AppEnvironment DefaultEnvironment();
+
+// Kestrel's own folder for DXF files converted from DWG; only its "*.dxf" files are deleted
+// at shut-down.
+std::string ConversionFolder(const AppEnvironment& env);
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit MainWindow(AppEnvironment env, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  static constexpr int kDesignWidth = 803;
+  static constexpr int kDesignHeight = 412;
+
+  // The state other parts share.
+  bool pdfAvailable() const { return pdfAvailable_; }
+  const std::string& targetProgId() const { return settings_.targetProgId; }
+  CatalogueController* catalogue() const { return catalogue_; }
+
+  // Sets the three captions that name the target CAD program.
+  void ApplyTargetCaptions(const std::string& name);
+  // Reads the target table and names the current target from it (start-up).
+  void ApplyTargetName();
+
+  // The selected result line and its date-time, if a line is selected.
+  struct Selection {
+    QString line;
+    uint32_t dosDateTime;
+  };
+  std::optional<Selection> SelectedLine() const;
+  // The path of the selected line (after its first "] "), if a line is selected.
+  std::optional<QString> SelectedPath() const;
+
+  // Widgets the preview and other parts fill.
+  QListView* resultList() const { return resultList_; }
+  ResultListModel* resultModel() const { return resultModel_; }
+  preview::ImageBox* thumbnail() const { return image1_; }
+  preview::ImageBox* drawingImage() const { return image2_; }
+  QLineEdit* drawingStatusBox() const { return edit4_; }
+  QLineEdit* drawingNameBox() const { return edit5_; }
+  QLabel* statusPanel() const { return statusPanel_; }
+  QProgressBar* progressBar() const { return progressBar_; }
+  QTabWidget* tabs() const { return tabs_; }
+  QWidget* textTab() const { return textTab_; }
+  QWidget* pdfViewArea() const { return pdfViewArea_; }
+  QCheckBox* textShowBox() const { return textShowBox_; }
+  QCheckBox* pdfShowBox() const { return pdfShowBox_; }
+  QCheckBox* drawingShowBox() const { return drawingShowBox_; }
+  QPushButton* extractButton() const { return extractButton_; }
+  QPushButton* dwgToDxfButton() const { return dwgToDxfButton_; }
+  QPushButton* openButton() const { return button5_; }
+  QPushButton* insertButton() const { return button6_; }
+  QPushButton* lspButton() const { return button9_; }
+  QLabel* pageLabel() const { return pageLabel_; }
+  QMenu* resultMenu() const { return resultMenu_; }
+  QComboBox* folderCombo() const { return comboBox2_; }
+  QComboBox* maskCombo() const { return comboBox1_; }
+  QLineEdit* searchBox() const { return edit2_; }
+  QCheckBox* orBox() const { return checkBox4_; }
+  QPushButton* buildButton() const { return button3_; }
+  QPushButton* searchButton() const { return button4_; }
+  QPushButton* cancelButton() const { return button11_; }
+  QAction* dateOrderAction() const { return dateOrderAction_; }
+
+  // Every popup-menu action by its design caption, for the parts that fill them.
+  QAction* menuAction(const QString& caption) const;
+
+  // Blanks the two pictures, the text view, the drawing boxes and the PDF view: what a new
+  // build or search starts with.
+  void ClearPreviews();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Construction, in named steps.
+  void BuildLeftPanel();
+  void BuildTabs();
+  QWidget* BuildTextTab();
+  QWidget* BuildPdfTab();
+  QWidget* BuildDrawingTab();
+  void BuildResultMenu();
+  void BuildFolderMenu();
+  void BuildStatusArea();
+  void ConnectCommands();
+
+  // Start-up and shut-down.
+  void StartUp();
+  void ShutDown();
+  void PlaceOnMonitor();
+
+  std::string SettingsPath() const;
+  std::string FolderListPath() const;
+  std::string TargetTablePath() const;
+
+  AppEnvironment env_;
+  MessageSink messages_;
+  Settings settings_;
+  TextTable folderTable_;  // as read, so that it is written back in the same encoding
+  bool pdfAvailable_ = false;
+  bool placed_ = false;
+  bool shutDownDone_ = false;
+  bool closeWhenIdle_ = false;
+
+  QSplitter* splitter_ = nullptr;
+  QWidget* panel1_ = nullptr;
+  QComboBox* comboBox2_ = nullptr;
+  QPushButton* button1_ = nullptr;
+  QComboBox* comboBox1_ = nullptr;
+  QPushButton* button3_ = nullptr;
+  QPushButton* button11_ = nullptr;
+  QCheckBox* checkBox4_ = nullptr;
+  QLineEdit* edit2_ = nullptr;
+  QPushButton* button4_ = nullptr;
+  QPushButton* button5_ = nullptr;
+  QPushButton* button6_ = nullptr;
+  QPushButton* button9_ = nullptr;
+  preview::ImageBox* image1_ = nullptr;
+  QListView* resultList_ = nullptr;
+  ResultListModel* resultModel_ = nullptr;
+
+  QTabWidget* tabs_ = nullptr;
+  QWidget* textTab_ = nullptr;
+  QCheckBox* textShowBox_ = nullptr;
+  QPushButton* extractButton_ = nullptr;
+  QWidget* pdfViewArea_ = nullptr;
+  QCheckBox* pdfShowBox_ = nullptr;
+  QLabel* pageLabel_ = nullptr;
+  QCheckBox* drawingShowBox_ = nullptr;
+  QPushButton* dwgToDxfButton_ = nullptr;
+  QLineEdit* edit5_ = nullptr;
+  preview::ImageBox* image2_ = nullptr;
+  QLineEdit* edit4_ = nullptr;
+
+  QProgressBar* progressBar_ = nullptr;
+  QLabel* statusPanel_ = nullptr;
+
+  QMenu* resultMenu_ = nullptr;
+  QMenu* folderMenu_ = nullptr;
+  QAction* dateOrderAction_ = nullptr;
+  QAction* targetAction_ = nullptr;
+  QAction* showConverterAction_ = nullptr;
+  QAction* usesPdfiumAction_ = nullptr;
+
+  CatalogueController* catalogue_ = nullptr;
+};
+
+}  // namespace kestrel::app

@@ -1,0 +1,39 @@
+// The result list's lines: "[yy/mm/dd] " + full path, each with the file's packed date-time.
+// The lines live in one pool, so a million of them fill the list in well under a second.
+#pragma once
+
+#include <QAbstractListModel>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/FileList.h"
+
+namespace kestrel::app {
+
+class ResultListModel : public QAbstractListModel {
+  Q_OBJECT
+ public:
+  static constexpr int DateTimeRole = Qt::UserRole + 1;
+
+  using QAbstractListModel::QAbstractListModel;
+
+  // Replaces the lines by those of `hits` (indices into `list`), in the order given.
+  void SetHits(const catalogue::FileList& list, const std::vector<uint32_t>& hits);
+  void Clear();
+
+  int Count() const { return static_cast<int>(dates_.size()); }
+  std::string_view Line(int row) const;
+  uint32_t DateTime(int row) const { return dates_[static_cast<size_t>(row)]; }
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+ private:
+  std::string pool_;
+  std::vector<uint64_t> offsets_;  // Count() + 1 entries once filled
+  std::vector<uint32_t> dates_;
+};
+
+}  // namespace kestrel::app

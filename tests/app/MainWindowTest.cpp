@@ -1,0 +1,168 @@
+#include "app/MainWindow.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/CatalogueController.h"
+#include "app/ResultListModel.h"
+#include "app/core/IniFile.h"
+
+namespace fs = std::filesystem;
+using namespace kestrel;
+using namespace kestrel::app;
+
+namespace {
+
+struct Fixture {
+  fs::path root = fs::temp_directory_path() / ("kestrel-window-" + std::to_string(getpid()));
+  std::vector<Message> messages;
+
+  Fixture() {
+    fs::remove_all(root);
+    for (const char* p :
+         {"tree/a/plan.dwg", "tree/a/old/plan.dwg", "tree/b/site.DWG", "tree/b/notes.txt",
+          "tree/.hidden/x.dwg", "settings/dxf-converted/t.dxf", "settings/mine.dxf"}) {
+      fs::create_directories((root / p).parent_path());
+      std::ofstream(root / p) << "x";
+    }
+  }
+  ~Fixture() { fs::remove_all(root); }
+
+  AppEnvironment Environment() {
+    AppEnvironment env;
+    env.settingsFolder = (root / "settings").string() + "/";
+    env.settingsFileName = "kestrel.ini";
+    env.defaultTopFolder = "/nowhere";
+    env.messages = [this](const Message& m) { messages.push_back(m); };
+    env.forcePdfUnavailable = true;
+    return env;
+  }
+  std::string Tree() const { return (root / "tree").string(); }
+  std::string Settings(const char* name) const { return (root / "settings" / name).string(); }
+};
+
+std::vector<std::string> Lines(const MainWindow& w) {
+  std::vector<std::string> out;
+  for (int i = 0; i < w.resultModel()->Count(); ++i) {
+    std::string line(w.resultModel()->Line(i));
+    out.push_back(line.substr(11));  // without the date prefix
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(MainWindow, FirstStartBuildSearchCancelAndShutDown) {
+  Fixture f;
+  {
+    MainWindow w(f.Environment());
+    ASSERT_EQ(f.messages.size(), 1u);
+    EXPECT_EQ(f.messages[0].text, "PDFium.DLL が見つかりません.");
+    EXPECT_FALSE(w.pdfAvailable());
+    EXPECT_EQ(w.maskCombo()->currentText(), "*.dwg");
+    EXPECT_EQ(w.folderCombo()->currentText(), "/nowhere");
+    EXPECT_EQ(w.insertButton()->text(), "BricsCAD へ挿入");
+    EXPECT_EQ(w.windowTitle(), "Kestrel");
+    EXPECT_EQ(w.tabs()->currentIndex(), 0);
+    EXPECT_TRUE(w.dateOrderAction()->isChecked());
+
+    // Build and search: the hidden folder is not entered, the mask ignores case.
+    w.folderCombo()->setEditText(QString::fromStdString(f.Tree()));
+    w.buildButton()->click();
+    EXPECT_EQ(Lines(w),
+              (std::vector<std::string>{f.Tree() + "/a/old/plan.dwg", f.Tree() + "/a/plan.dwg",
+                                        f.Tree() + "/b/site.DWG"}));
+    EXPECT_EQ(w.statusPanel()->text(), " 3 / 3 検索を終了しました.");
+    EXPECT_TRUE(w.buildButton()->isEnabled());
+    EXPECT_TRUE(w.searchBox()->isEnabled());
+
+    w.searchBox()->setText("plan !old");
+    emit w.searchBox()->returnPressed();
+    EXPECT_EQ(Lines(w), std::vector<std::string>{f.Tree() + "/a/plan.dwg"});
+    EXPECT_EQ(w.statusPanel()->text(), " 1 / 3 検索を終了しました.");
+
+    // "中止" while the build runs: it is seen when the build first lets events run.
+    QTimer::singleShot(0, w.catalogue(), &CatalogueController::Cancel);
+    w.buildButton()->click();
+    EXPECT_EQ(w.statusPanel()->text(), " ファイルリストの作成を中止しました.");
+    EXPECT_TRUE(w.catalogue()->fileList().empty());
+    EXPECT_EQ(w.resultModel()->Count(), 0);
+    EXPECT_TRUE(w.buildButton()->isEnabled());
+
+    // Without a list the search says so and keeps the lines it has.
+    w.searchButton()->click();
+    ASSERT_EQ(f.messages.size(), 2u);
+    EXPECT_EQ(f.messages[1].text, "ファイルリストがありません．");
+    EXPECT_TRUE(w.searchButton()->isEnabled());
+
+    w.catalogue()->SelectOrAddFolder(QString::fromStdString(f.Tree()));
+    w.catalogue()->SelectOrAddFolder("/A");
+    w.catalogue()->SelectOrAddFolder("/a");  // differs in case only: a second item
+    EXPECT_EQ(w.folderCombo()->count(), 3);
+    w.folderCombo()->setEditText(QString::fromStdString(f.Tree()));
+    w.maskCombo()->setEditText("*.txt");
+    w.orBox()->setChecked(true);
+    w.close();
+  }
+
+  // Shut-down saved the settings and the folder list, and removed only converted DXF files.
+  IniFile ini = IniFile::Load(f.Settings("kestrel.ini"));
+  EXPECT_EQ(ini.ReadString("Folder", "TopFolder", ""), f.Tree());
+  EXPECT_EQ(ini.ReadString("FileMask", "Ext", ""), "*.txt");
+  EXPECT_EQ(ini.ReadString("FileName", "Mask", ""), "plan !old");
+  EXPECT_TRUE(ini.ReadBool("FileName", "OR", false));
+  EXPECT_EQ(ini.ReadString("CAD", "Button", ""), "BricsCAD へ挿入");
+  EXPECT_EQ(ini.ReadInteger("Form", "Width", 0) > 0, true);
+  std::ifstream folders(f.Settings("KestrelTopFolders.txt"), std::ios::binary);
+  std::stringstream ss;
+  ss << folders.rdbuf();
+  EXPECT_EQ(ss.str(), "\xEF\xBB\xBF/A\r\n/a\r\n" + f.Tree() + "\r\n");
+  EXPECT_FALSE(fs::exists(f.Settings("dxf-converted/t.dxf")));
+  EXPECT_TRUE(fs::exists(f.Settings("mine.dxf")));
+
+  // The next start comes back with them.
+  MainWindow again(f.Environment());
+  EXPECT_EQ(again.folderCombo()->count(), 3);
+  EXPECT_EQ(again.folderCombo()->currentText(), QString::fromStdString(f.Tree()));
+  EXPECT_EQ(again.searchBox()->text(), "plan !old");
+  EXPECT_TRUE(again.orBox()->isChecked());
+}
+
+TEST(MainWindow, TargetTableNamesTheTarget) {
+  Fixture f;
+  fs::create_directories(f.Settings(""));
+  std::ofstream(f.Settings("TargetCAD_APIVersion.txt"), std::ios::binary)
+      << "\xEF\xBB\xBF"
+         "ブリックス\tBricscadApp.AcadApplication.24\r\nAuto\tAutoCAD.Application\r\n";
+  MainWindow w(f.Environment());
+  EXPECT_EQ(w.insertButton()->text(), "ブリックス へ挿入");
+  EXPECT_EQ(w.windowTitle(), "Kestrel [ ブリックス ]");
+  EXPECT_EQ(w.menuAction("ターゲット CAD")->text(), "ターゲット = ブリックス");
+}
+
+TEST(MainWindow, ResultMenuHasEveryItemInOrder) {
+  Fixture f;
+  MainWindow w(f.Environment());
+  QStringList captions;
+  for (QAction* a : w.resultMenu()->actions())
+    captions << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(captions.join("|").toStdString(),
+            "ODAFileConverter を登録|変換中 FileConverter.exe を表示する|-|検索後、日付順で表示|-|"
+            "■ 関連付けられたアプリで開く|-|ターゲット CAD|■ CAD へ挿入（リストをダブルクリック）|"
+            "■ CAD へロード|-|■ メモ帳で開く|-|■ リストのファイル名をクリップボードにコピー|"
+            "■ リストのフォルダ名をクリップボードにコピー|-|■ エクスプローラでフォルダを開く|-|"
+            "■ PDF から TEXT を抽出|PDF Text 抽出に Pdfium.dll を使う|-|■ バージョン情報|-");
+}
