@@ -1,0 +1,352 @@
+#include "render/QtCanvas.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPen>
+#include <algorithm>
+#include <cmath>
+#include <span>
+
+namespace kestrel::render {
+
+namespace {
+
+QColor ToQColor(Color c) {
+  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+Qt::PenStyle ToQtStyle(PenStyle style) {
+  switch (style) {
+    case PenStyle::Dot:
+      return Qt::DotLine;
+    case PenStyle::DashDot:
+      return Qt::DashDotLine;
+    case PenStyle::DashDotDot:
+      return Qt::DashDotDotLine;
+    default:
+      return Qt::SolidLine;
+  }
+}
+
+QPainter::CompositionMode ToComposition(PenMode mode) {
+  switch (mode) {
+    case PenMode::Xor:
+      return QPainter::RasterOp_SourceXorDestination;
+    case PenMode::NotXor:
+      return QPainter::RasterOp_NotSourceXorDestination;
+    case PenMode::Not:
+      return QPainter::RasterOp_NotDestination;
+    default:
+      return QPainter::CompositionMode_SourceOver;
+  }
+}
+
+// Coordinates this far out are clipped before Qt sees them; nearer ones are drawn as given so
+// that every pixel stays where the integer end points put it.
+constexpr double kFar = 1 << 20;
+
+// Liang–Barsky: keeps the part of the segment inside the box; false when none is.
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double lo, double hix,
+                 double hiy) {
+  double t0 = 0, t1 = 1, dx = x2 - x1, dy = y2 - y1;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x1 - lo, hix - x1, y1 - lo, hiy - y1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    double t = q[i] / p[i];
+    if (p[i] < 0)
+      t0 = std::max(t0, t);
+    else
+      t1 = std::min(t1, t);
+    if (t0 > t1) return false;
+  }
+  double ox = x1, oy = y1;
+  x1 = ox + t0 * dx, y1 = oy + t0 * dy;
+  x2 = ox + t1 * dx, y2 = oy + t1 * dy;
+  return true;
+}
+
+// Counter-clockwise angle on the screen of the radial from (cx, cy) through (x, y), degrees.
+double RadialAngle(double cx, double cy, int x, int y) {
+  return std::atan2(cy - y, x - cx) * 57.29577951308232;
+}
+
+}  // namespace
+
+QString DefaultFontFace() {
+  static const QString face = [] {
+    const QStringList families = QFontDatabase::families();
+    for (const char* f : {"IPAGothic", "IPAexGothic", "Noto Sans CJK JP"}) {
+      if (families.contains(QString::fromLatin1(f))) return QString::fromLatin1(f);
+    }
+    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+  }();
+  return face;
+}
+
+QtCanvas::QtCanvas(QImage& image) : image_(image), painter_(&image) {
+  font_.height = 16;
+  font_.faceName = DefaultFontFace().toStdString();
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  painter_.setRenderHint(QPainter::TextAntialiasing, true);
+}
+
+void QtCanvas::SetPenWidth(int width) {
+  pen_.width = width;
+  penDirty_ = true;
+}
+
+void QtCanvas::SetPenColor(Color color) {
+  pen_.color = color;
+  penDirty_ = true;
+}
+
+void QtCanvas::SetPenStyle(PenStyle style) {
+  pen_.style = style;
+  penDirty_ = true;
+}
+
+void QtCanvas::SetPenMode(PenMode mode) {
+  pen_.mode = mode;
+}
+
+void QtCanvas::UseMode(PenMode mode) {
+  if (paintedMode_ == mode) return;
+  painter_.setCompositionMode(ToComposition(mode));
+  paintedMode_ = mode;
+}
+
+void QtCanvas::UsePen() {
+  UseMode(pen_.mode);
+  if (!penDirty_) return;
+  // A one-pixel cosmetic pen with flat caps leaves out the last pixel of a line, as GDI does.
+  QPen pen(ToQColor(pen_.color), std::max(1, pen_.width), ToQtStyle(pen_.style), Qt::FlatCap,
+           Qt::MiterJoin);
+  pen.setCosmetic(true);
+  painter_.setPen(pen);
+  penDirty_ = false;
+}
+
+void QtCanvas::LineTo(int x, int y) {
+  ScreenPoint from = pos_;
+  pos_ = {x, y};
+  if (from == pos_) return;
+  if (pen_.width <= 1) {
+    ThinLine(from, pos_);
+    return;
+  }
+  UsePen();
+  double x1 = from.x, y1 = from.y, x2 = x, y2 = y;
+  if (std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) > kFar) {
+    if (!ClipSegment(x1, y1, x2, y2, -16, image_.width() + 16.0, image_.height() + 16.0)) return;
+  }
+  painter_.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+}
+
+// One-pixel lines are drawn here rather than by QPainter: GDI leaves out the last pixel in the
+// direction of drawing (so closed outlines and XOR rubber bands meet exactly), and its dotted
+// styles count pixels along the line.
+void QtCanvas::ThinLine(ScreenPoint a, ScreenPoint b) {
+  static constexpr uint8_t kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
+                           kDashDotDot[] = {9, 3, 3, 3, 3, 3};
+  std::span<const uint8_t> dashes;
+  if (pen_.style == PenStyle::Dot) dashes = kDot;
+  if (pen_.style == PenStyle::DashDot) dashes = kDashDot;
+  if (pen_.style == PenStyle::DashDotDot) dashes = kDashDotDot;
+  int period = 0;
+  for (uint8_t d : dashes)
+    period += d;
+
+  const int64_t dx = int64_t(b.x) - a.x, dy = int64_t(b.y) - a.y;
+  const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+  const int64_t major = xMajor ? std::llabs(dx) : std::llabs(dy);
+  const int64_t minor = xMajor ? std::llabs(dy) : std::llabs(dx);
+  const int sMajor = (xMajor ? dx : dy) < 0 ? -1 : 1, sMinor = (xMajor ? dy : dx) < 0 ? -1 : 1;
+  const int64_t majorStart = xMajor ? a.x : a.y, minorStart = xMajor ? a.y : a.x;
+  const int64_t majorLimit = xMajor ? image_.width() : image_.height();
+  const int64_t minorLimit = xMajor ? image_.height() : image_.width();
+
+  // Steps 0 .. major − 1 (the last pixel is left out); only those on the canvas are walked.
+  int64_t first = 0, last = major - 1;
+  if (sMajor > 0) {
+    first = std::max(first, -majorStart);
+    last = std::min(last, majorLimit - 1 - majorStart);
+  } else {
+    first = std::max(first, majorStart - (majorLimit - 1));
+    last = std::min(last, majorStart);
+  }
+  if (first > last) return;
+
+  // The minor offset at step i is i·minor/major rounded, halves away from the start.
+  const int64_t twoMajor = 2 * major;
+  int64_t num = 2 * first * minor + major;
+  int64_t q = num / twoMajor, r = num % twoMajor;
+  const QRgb rgb = ToQColor(pen_.color).rgb() & 0xFFFFFF;
+  uchar* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  for (int64_t i = first; i <= last; ++i) {
+    int64_t mj = majorStart + sMajor * i, mn = minorStart + sMinor * q;
+    bool on = true;
+    if (period > 0) {
+      int k = int(i % period);
+      for (size_t d = 0; d < dashes.size(); ++d) {
+        if (k < dashes[d]) {
+          on = d % 2 == 0;
+          break;
+        }
+        k -= dashes[d];
+      }
+    }
+    if (on && mn >= 0 && mn < minorLimit) {
+      int64_t px = xMajor ? mj : mn, py = xMajor ? mn : mj;
+      auto* p = reinterpret_cast<QRgb*>(bits + py * stride) + px;
+      switch (pen_.mode) {
+        case PenMode::Copy:
+          *p = 0xFF000000 | rgb;
+          break;
+        case PenMode::Xor:
+          *p = 0xFF000000 | ((*p ^ rgb) & 0xFFFFFF);
+          break;
+        case PenMode::NotXor:
+          *p = 0xFF000000 | (~(*p ^ rgb) & 0xFFFFFF);
+          break;
+        case PenMode::Not:
+          *p = 0xFF000000 | (~*p & 0xFFFFFF);
+          break;
+      }
+    }
+    r += 2 * minor;
+    while (r >= twoMajor) {
+      r -= twoMajor;
+      ++q;
+    }
+  }
+}
+
+void QtCanvas::Rectangle(int left, int top, int right, int bottom) {
+  if (right <= left || bottom <= top) return;
+  UseMode(pen_.mode);
+  // The brush fills inside the outline and the pen draws the outline, so in the XOR modes no
+  // pixel is touched twice. Right and bottom are exclusive.
+  if (brush_.style == BrushStyle::Solid && right - left > 2 && bottom - top > 2) {
+    painter_.fillRect(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2),
+                      ToQColor(brush_.color));
+  }
+  QColor pc = ToQColor(pen_.color);
+  int w = right - left, h = bottom - top;
+  painter_.fillRect(QRect(left, top, w, 1), pc);
+  if (h > 1) painter_.fillRect(QRect(left, bottom - 1, w, 1), pc);
+  if (h > 2) {
+    painter_.fillRect(QRect(left, top + 1, 1, h - 2), pc);
+    if (w > 1) painter_.fillRect(QRect(right - 1, top + 1, 1, h - 2), pc);
+  }
+}
+
+void QtCanvas::SetPixel(int x, int y, Color color) {
+  if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+  // SetPixel ignores the pen mode.
+  reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = ToQColor(color).rgb();
+}
+
+void QtCanvas::Arc(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) {
+  if (right <= left || bottom <= top) return;
+  double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
+  double start = RadialAngle(cx, cy, x1, y1), end = RadialAngle(cx, cy, x2, y2);
+  double span = end - start;
+  while (span <= 0)
+    span += 360;
+  if (x1 == x2 && y1 == y2) span = 360;
+  int start16 = int(std::lround(start * 16)), span16 = int(std::lround(span * 16));
+  if (span16 <= 0) span16 = 360 * 16;
+  UsePen();
+  QRectF box(left, top, right - left, bottom - top);
+  double far = std::max(box.width(), box.height());
+  if (far > kFar) {
+    // Qt would flatten a curve this large into countless segments; the visible part of such a
+    // circle is nearly straight, so a polyline fine enough for the canvas draws it.
+    double rx = box.width() / 2, ry = box.height() / 2;
+    double a0 = start * 0.017453292519943295, sweep = span * 0.017453292519943295;
+    double step = std::max(1e-7, 2 * std::sqrt(1.0 / far));  // sagitta well under a pixel
+    int n = int(std::min(4e6, std::ceil(sweep / step)));
+    double px = cx + rx * std::cos(a0), py = cy - ry * std::sin(a0);
+    for (int i = 1; i <= n; ++i) {
+      double a = a0 + sweep * i / n;
+      double qx = cx + rx * std::cos(a), qy = cy - ry * std::sin(a);
+      double sx = px, sy = py, ex = qx, ey = qy;
+      if (ClipSegment(sx, sy, ex, ey, -16, image_.width() + 16.0, image_.height() + 16.0)) {
+        painter_.drawLine(QPointF(sx, sy), QPointF(ex, ey));
+      }
+      px = qx, py = qy;
+    }
+    return;
+  }
+  painter_.drawArc(box, start16, span16);
+}
+
+void QtCanvas::SetFont(const FontDesc& font) {
+  font_ = font;
+  current_ = nullptr;
+}
+
+const QtCanvas::RealFont& QtCanvas::Realize() {
+  if (current_) return *current_;
+  auto key = std::make_tuple(font_.height, font_.width, font_.faceName);
+  auto it = fonts_.find(key);
+  if (it == fonts_.end()) {
+    if (fonts_.size() > 512) fonts_.clear();
+    RealFont rf;
+    QString face =
+        font_.faceName.empty() ? DefaultFontFace() : QString::fromStdString(font_.faceName);
+    rf.font = QFont(face);
+    int cell = std::abs(font_.height);
+    rf.drawable = cell > 0 && cell <= 32767 && font_.width <= 32767;
+    if (rf.drawable) {
+      // A LOGFONT height is the whole cell (ascent and descent); Qt's pixel size is the em.
+      rf.font.setPixelSize(cell);
+      QFontMetricsF m(rf.font);
+      if (m.height() > 0) {
+        int em = std::max(1, int(std::lround(cell * cell / m.height())));
+        rf.font.setPixelSize(em);
+      }
+      if (font_.width > 0) {
+        QFontMetricsF natural(rf.font);
+        double average = natural.averageCharWidth();
+        if (average > 0) {
+          int stretch = int(std::lround(100.0 * font_.width / average));
+          rf.font.setStretch(std::clamp(stretch, 1, 4000));
+        }
+      }
+      rf.ascent = QFontMetricsF(rf.font).ascent();
+    }
+    it = fonts_.emplace(key, rf).first;
+  }
+  current_ = &it->second;
+  return *current_;
+}
+
+void QtCanvas::TextOut(int x, int y, std::string_view text) {
+  const RealFont& rf = Realize();
+  if (!rf.drawable || text.empty()) return;
+  PenMode mode = paintedMode_;
+  UseMode(PenMode::Copy);
+  painter_.save();
+  painter_.translate(x, y);
+  if (font_.escapement != 0) painter_.rotate(-font_.escapement / 10.0);
+  painter_.setFont(rf.font);
+  painter_.setPen(ToQColor(fontColor_));
+  painter_.drawText(QPointF(0, rf.ascent), QString::fromUtf8(text.data(), qsizetype(text.size())));
+  painter_.restore();
+  UseMode(mode);
+}
+
+int QtCanvas::TextWidth(std::string_view text) {
+  const RealFont& rf = Realize();
+  QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
+  if (!rf.drawable) return int(std::min<double>(1e9, double(s.size()) * std::max(1, font_.width)));
+  return int(std::lround(QFontMetricsF(rf.font).horizontalAdvance(s)));
+}
+
+}  // namespace kestrel::render

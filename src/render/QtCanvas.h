@@ -1,0 +1,68 @@
+// Canvas on a QImage through QPainter, with GDI's rules where the picture depends on them:
+// pen modes as raster operations, lines that end before their last pixel, arcs drawn
+// counter-clockwise between two radials, fonts given by cell height and average width.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <map>
+#include <tuple>
+
+#include "render/Canvas.h"
+
+namespace kestrel::render {
+
+// The face used when a font names none: Japanese text must show.
+QString DefaultFontFace();
+
+class QtCanvas : public Canvas {
+ public:
+  // Paints on `image` (32-bit RGB) until destroyed; the image must outlive the canvas.
+  explicit QtCanvas(QImage& image);
+
+  const Pen& GetPen() const override { return pen_; }
+  void SetPenWidth(int width) override;
+  void SetPenColor(Color color) override;
+  void SetPenStyle(PenStyle style) override;
+  void SetPenMode(PenMode mode) override;
+  const Brush& GetBrush() const override { return brush_; }
+  void SetBrushStyle(BrushStyle style) override { brush_.style = style; }
+  void SetBrushColor(Color color) override { brush_.color = color; }
+  void MoveTo(int x, int y) override { pos_ = {x, y}; }
+  void LineTo(int x, int y) override;
+  void Rectangle(int left, int top, int right, int bottom) override;
+  void SetPixel(int x, int y, Color color) override;
+  void Arc(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) override;
+  const FontDesc& GetFont() const override { return font_; }
+  void SetFont(const FontDesc& font) override;
+  Color GetFontColor() const override { return fontColor_; }
+  void SetFontColor(Color color) override { fontColor_ = color; }
+  void TextOut(int x, int y, std::string_view text) override;
+  int TextWidth(std::string_view text) override;
+
+ private:
+  struct RealFont {
+    QFont font;
+    double ascent = 0;
+    bool drawable = true;  // false for sizes no view can show
+  };
+  const RealFont& Realize();
+  void UsePen();
+  void ThinLine(ScreenPoint a, ScreenPoint b);
+  void UseMode(PenMode mode);
+
+  QImage& image_;
+  QPainter painter_;
+  Pen pen_;
+  Brush brush_;
+  FontDesc font_;
+  Color fontColor_ = kBlack;
+  ScreenPoint pos_;
+  bool penDirty_ = true;
+  PenMode paintedMode_ = PenMode::Copy;
+  std::map<std::tuple<int, int, std::string>, RealFont> fonts_;
+  const RealFont* current_ = nullptr;
+};
+
+}  // namespace kestrel::render

@@ -1,0 +1,210 @@
+#include "render/Renderer.h"
+
+#include <cmath>
+
+#include "dxf/Colors.h"
+#include "dxf/Geometry.h"
+#include "render/TextRender.h"
+
+namespace kestrel::render {
+
+using dxf::kDegToRad;
+using dxf::kTwoPi;
+using dxf::PolarPoint;
+using dxf::TBox;
+
+namespace {
+
+bool Inside(const TAcadPoint& p, const ViewWindow& w) {
+  return p.x >= w.minx && p.x <= w.maxx && p.y >= w.miny && p.y <= w.maxy;
+}
+
+// A record whose box overlaps the window may show in it. (Comparing the two outlines' sides and
+// diagonals misses a box that overlaps the window only across its top or bottom, or holds the
+// whole window, as a large arc seen close up does: such records would vanish while visible.)
+bool BoxInWindow(const TBox& box, const ViewWindow& w) {
+  return box.lowerLeft.x <= w.maxx && box.upperRight.x >= w.minx && box.lowerLeft.y <= w.maxy &&
+         box.upperRight.y >= w.miny;
+}
+
+// An arc drawn once holds `ed` + 360; its box is taken from the angles within one turn, so
+// the test gives the same answer on every redraw.
+double OneTurn(double degrees) {
+  double a = std::fmod(degrees, 360.0);
+  return a < 0 ? a + 360.0 : a;
+}
+
+}  // namespace
+
+void ApplyPen(Canvas& canvas, const LinePen& pen) {
+  const Pen& current = canvas.GetPen();
+  if (current.width != pen.width) canvas.SetPenWidth(pen.width);
+  if (current.color != pen.color) canvas.SetPenColor(pen.color);
+  if (current.style != pen.style) canvas.SetPenStyle(pen.style);
+}
+
+void DrawLine(Canvas& canvas, const TAcadPoint& a, const TAcadPoint& b, double s,
+              ScreenPoint origin, const LinePen& pen) {
+  ApplyPen(canvas, pen);
+  ScreenPoint pa = WorldToScreen(a, s, origin), pb = WorldToScreen(b, s, origin);
+  canvas.MoveTo(pa.x, pa.y);
+  canvas.LineTo(pb.x, pb.y);
+}
+
+void DrawArc(Canvas& canvas, const TAcadPoint& c, double r, double a1, double a2, double s,
+             ScreenPoint origin, const LinePen& pen) {
+  ScreenPoint pc = WorldToScreen(c, s, origin);
+  if (RoundPixel(r / s) <= 0) {
+    canvas.SetPixel(pc.x, pc.y, pen.color);
+    return;
+  }
+  ScreenPoint p1 = WorldToScreen(PolarPoint(c, a1, r), s, origin);
+  ScreenPoint p2 = WorldToScreen(PolarPoint(c, a2, r), s, origin);
+  ScreenPoint ul = WorldToScreen({c.x - r, c.y + r, 0}, s, origin);
+  ScreenPoint lr = WorldToScreen({c.x + r, c.y - r, 0}, s, origin);
+  if (a1 > a2) a2 += kTwoPi;
+  // A short arc whose ends share a pixel is one pixel, but only on a circle at most a pixel
+  // across: on a larger circle equal end pixels mean a nearly full arc, which the canvas draws
+  // whole.
+  bool tinyCircle = lr.x - ul.x <= 1 && lr.y - ul.y <= 1;
+  if (tinyCircle && p1 == p2 && std::fabs(a2 - a1) > 0.00017453292519943296) {
+    canvas.SetPixel(pc.x, pc.y, pen.color);
+    return;
+  }
+  ApplyPen(canvas, pen);
+  canvas.Arc(ul.x, ul.y, lr.x, lr.y, p1.x, p1.y, p2.x, p2.y);
+}
+
+bool LineInWindow(const dxf::TAcadLineBlk& line, const ViewWindow& w) {
+  if (Inside(line.st, w) && Inside(line.ed, w)) return true;
+  const TAcadPoint ll{w.minx, w.miny, 0}, ul{w.minx, w.maxy, 0}, lr{w.maxx, w.miny, 0},
+      ur{w.maxx, w.maxy, 0};
+  const TAcadPoint sides[4][2] = {{ll, ul}, {ll, lr}, {ur, ul}, {ur, lr}};
+  for (const auto& side : sides) {
+    if (dxf::IntersectLines(line.st, line.ed, side[0], side[1], true)) return true;
+  }
+  return false;
+}
+
+bool CircleInWindow(const dxf::TCircleBlk& circle, const ViewWindow& w) {
+  if (Inside(circle.center, w)) return true;
+  const TAcadPoint& c = circle.center;
+  double r = circle.hankei;
+  return BoxInWindow({{c.x - r, c.y - r, 0}, {c.x + r, c.y + r, 0}}, w);
+}
+
+bool ArcInWindow(const dxf::TArcBlk& arc, const ViewWindow& w) {
+  double a1 = OneTurn(arc.st) * kDegToRad, a2 = OneTurn(arc.ed) * kDegToRad;
+  if (Inside(arc.center, w) || Inside(PolarPoint(arc.center, a1, arc.hankei), w) ||
+      Inside(PolarPoint(arc.center, a2, arc.hankei), w)) {
+    return true;
+  }
+  return BoxInWindow(dxf::ArcBox(arc.center, arc.hankei, a1, a2), w);
+}
+
+bool TextInWindow(const dxf::TTextBlk& text, const ViewWindow& w) {
+  return Inside(text.pt10, w) || BoxInWindow(dxf::TextBox(text), w);
+}
+
+void ClearCanvas(Canvas& canvas, int width, int height, Color color) {
+  canvas.SetBrushStyle(BrushStyle::Solid);
+  canvas.SetBrushColor(color);
+  canvas.SetPenColor(color);
+  canvas.SetPenMode(PenMode::Copy);
+  canvas.Rectangle(0, 0, width, height);
+  canvas.SetPenColor(kWhite);
+}
+
+void DrawViewFrame(Canvas& canvas, int width, int height) {
+  canvas.SetPenColor(kCyan);
+  canvas.MoveTo(0, 0);
+  canvas.LineTo(width - 1, 0);
+  canvas.LineTo(width - 1, height - 1);
+  canvas.LineTo(0, height - 1);
+  canvas.LineTo(0, 0);
+}
+
+namespace {
+
+struct Pass {
+  Canvas& canvas;
+  const dxf::Drawing& drawing;
+  const DrawOptions& options;
+  ViewWindow window;
+  TAcadPoint center;
+  double s = 1;
+  int count = 0;
+
+  // Steps common to every record: quick-mode thinning, invisible and paper-space records,
+  // frozen or switched-off layers, the visibility test. Counts the record when it is drawn.
+  template <typename Record, typename InWindow>
+  bool Wanted(size_t i, const Record& r, bool thin, InWindow inWindow) {
+    if (thin && options.quick && i % 2 != 0) return false;
+    if (r.code60 != 0 || r.code67 != 0) return false;
+    if (!dxf::IsLayerVisible(drawing.LayerAry, r.layindex)) return false;
+    if (!options.drawAll && !inWindow(r, window)) return false;
+    ++count;
+    return true;
+  }
+
+  Color ColorOf(uint32_t penColor) const {
+    return penColor == options.background ? InvertColor(options.background) : penColor;
+  }
+
+  LinePen PenOf(uint32_t penColor, uint8_t penStyle) const {
+    return {options.penWidth, ColorOf(penColor), static_cast<PenStyle>(penStyle)};
+  }
+};
+
+}  // namespace
+
+int DrawDrawing(Canvas& canvas, dxf::Drawing& drawing, const ViewState& view,
+                const DrawOptions& options) {
+  if ((view.ViewWidth == 0 && view.ViewHeight == 0) || view.ZoomFactor == 0) return 0;
+  if (options.width <= 0 || options.height <= 0) return 0;
+  double s = ViewScale(view, options.width, options.height);
+  if (!std::isfinite(s) || s <= 0) return 0;
+
+  Pass pass{canvas,          drawing,
+            options,         VisibleWindow(view, s, options.width, options.height),
+            view.ViewCenter, s};
+  const TAcadPoint& vc = view.ViewCenter;
+
+  for (size_t i = 0; i < drawing.LineAry.size(); ++i) {
+    const dxf::TAcadLineBlk& l = drawing.LineAry[i];
+    if (!pass.Wanted(i, l, true, LineInWindow)) continue;
+    DrawLine(canvas, dxf::SubPointXY(l.st, vc), dxf::SubPointXY(l.ed, vc), s, options.origin,
+             pass.PenOf(l.PenColor, l.PenStyle));
+  }
+  for (size_t i = 0; i < drawing.CircleAry.size(); ++i) {
+    const dxf::TCircleBlk& c = drawing.CircleAry[i];
+    if (!pass.Wanted(i, c, true, CircleInWindow)) continue;
+    DrawArc(canvas, dxf::SubPointXY(c.center, vc), c.hankei, 0, 0, s, options.origin,
+            pass.PenOf(c.PenColor, c.PenStyle));
+  }
+  for (size_t i = 0; i < drawing.ArcAry.size(); ++i) {
+    dxf::TArcBlk& a = drawing.ArcAry[i];
+    if (!pass.Wanted(i, a, true, ArcInWindow)) continue;
+    if (a.st > a.ed) a.ed += 360;
+    TAcadPoint c = dxf::SubPointXY(a.center, vc);
+    LinePen pen = pass.PenOf(a.PenColor, a.PenStyle);
+    if (std::fabs(a.ed - a.st) <= 1) {
+      DrawLine(canvas, PolarPoint(c, a.st * kDegToRad, a.hankei),
+               PolarPoint(c, a.ed * kDegToRad, a.hankei), s, options.origin, pen);
+    } else {
+      DrawArc(canvas, c, a.hankei, a.st * kDegToRad, a.ed * kDegToRad, s, options.origin, pen);
+    }
+  }
+  if (!options.quick) {
+    for (size_t i = 0; i < drawing.TextAry.size(); ++i) {
+      const dxf::TTextBlk& t = drawing.TextAry[i];
+      if ((t.code70 & 1) != 0) continue;  // an invisible attribute
+      if (!pass.Wanted(i, t, false, TextInWindow)) continue;
+      DrawText(canvas, options.origin, s, ReplaceTextSymbols(t.str), dxf::SubPointXY(t.pt10, vc),
+               dxf::SubPointXY(t.pt11, vc), t, pass.ColorOf(t.PenColor));
+    }
+  }
+  return pass.count;
+}
+
+}  // namespace kestrel::render

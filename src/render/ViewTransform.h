@@ -1,0 +1,57 @@
+// The view state of a drawing view and the transform between world units and pixels.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+
+#include "dxf/Drawing.h"
+#include "render/Canvas.h"
+
+namespace kestrel::render {
+
+using dxf::TAcadPoint;
+
+inline constexpr double kZoomFactor = 0.9;
+
+struct ViewState {
+  TAcadPoint ViewCenter;  // world point at the centre of the view (x and y)
+  double ViewWidth = 0;   // world size of the box the view is fitted to
+  double ViewHeight = 0;
+  double ZoomFactor = kZoomFactor;  // the fitted box fills this share of the view
+  int ColorMode = 0;                // 0: each record in its own colour (the only mode)
+};
+
+// The view fitted to a drawing's extents, as a load leaves it.
+ViewState FitView(const dxf::TBox& extents);
+
+// World units per pixel for a canvas of `width` × `height` pixels. A box with only one side
+// above 0 (a single horizontal or vertical line) is fitted by that side.
+double ViewScale(const ViewState& view, int width, int height);
+
+// Nearest whole pixel, ties to even. Positions a billion pixels away are held there, so that
+// hostile coordinates cannot overflow; no view comes near them.
+inline int RoundPixel(double v) {
+  if (std::isnan(v)) return 0;
+  return int(std::nearbyint(std::clamp(v, -1e9, 1e9)));
+}
+
+// Pixel position of a world point already made relative to the view centre.
+inline ScreenPoint WorldToScreen(const TAcadPoint& p, double s, ScreenPoint origin) {
+  return {RoundPixel(p.x / s) + origin.x, RoundPixel(-p.y / s) + origin.y};
+}
+
+// World point under a pixel of a canvas of `width` × `height`; (0, 0, 0) when the view has no
+// size at all.
+TAcadPoint ScreenToWorld(ScreenPoint pixel, int width, int height, const ViewState& view);
+
+// The world rectangle a canvas of `width` × `height` shows at scale `s`.
+struct ViewWindow {
+  double minx = 0, miny = 0, maxx = 0, maxy = 0;
+};
+ViewWindow VisibleWindow(const ViewState& view, double s, int width, int height);
+
+inline Color InvertColor(Color c) {
+  return 0xFFFFFF - (c & 0xFFFFFF);
+}
+
+}  // namespace kestrel::render
