@@ -1,0 +1,41 @@
+// Small DXF snippets for the reader tests: pairs written one per line as "code value".
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+namespace kestrel::dxf::testing {
+
+// "0 LINE\n8 A\n10 1.5" → "0\nLINE\n8\nA\n10\n1.5\n". The value is everything after the first
+// blank, so values with blanks of their own are written as they are.
+inline std::string Pairs(std::string_view lines) {
+  std::string out;
+  std::istringstream in{std::string(lines)};
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos) continue;
+    const size_t blank = line.find(' ', start);
+    out += line.substr(start, blank - start) + "\n";
+    out += (blank == std::string::npos ? "" : line.substr(blank + 1)) + "\n";
+  }
+  return out;
+}
+
+inline std::string Entities(std::string_view body) {
+  return Pairs("0 SECTION\n2 ENTITIES\n") + Pairs(body) + Pairs("0 ENDSEC\n0 EOF\n");
+}
+
+// A file below the test's temporary folder holding `bytes`.
+inline std::filesystem::path WriteTempFile(const std::string& name, std::string_view bytes) {
+  const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) / name;
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+}  // namespace kestrel::dxf::testing

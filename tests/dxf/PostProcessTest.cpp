@@ -1,0 +1,204 @@
+#include "dxf/PostProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "dxf/Colors.h"
+#include "dxf/Geometry.h"
+
+namespace kestrel::dxf {
+namespace {
+
+TEST(LineTypeToPenStyle, PrefixesOfTheUpperCasedName) {
+  const struct {
+    const char* name;
+    int style;
+  } cases[] = {
+      {"CONTINUOUS", 0}, {"DASHDOT", 3}, {"DASHED", 2},  {"Hidden2", 2}, {"PHANTOM", 4},
+      {"ZIGZAG", 0},     {"center", 3},  {"BORDER", 3},  {"DIVIDE", 0},  {"DOT2", 2},
+      {"DASH", 0},       {"BYLAYER", 0}, {"BYBLOCK", 0}, {"", 0},        {"CO", 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LineTypeToPenStyle(c.name), c.style) << c.name;
+}
+
+TEST(EntityPenStyle, ByLayerAndEmptyTakeTheLayersLineType) {
+  const std::vector<TLayer> layers = {{"H", 7, "HIDDEN", true}, {"H", 7, "PHANTOM", true}};
+  EXPECT_EQ(EntityPenStyle(layers, "BYLAYER", "H"), 2);  // the first layer of the name
+  EXPECT_EQ(EntityPenStyle(layers, "", "H"), 2);
+  EXPECT_EQ(EntityPenStyle(layers, "CENTER", "H"), 3);
+  EXPECT_EQ(EntityPenStyle(layers, "BYBLOCK", "H"), 0);
+  EXPECT_EQ(EntityPenStyle(layers, "BYLAYER", "h"), 0);  // no such layer: kept, solid
+}
+
+TEST(ResolvePens, ColourStyleAndLayerIndexOfEveryDrawRecord) {
+  Drawing d;
+  d.LayerAry = {{"0", 7, "CONTINUOUS", true}, {"D", -3, "DASHDOT", false}};
+  TAcadLineBlk line;
+  line.layer = "D";
+  line.ltype = "BYLAYER";
+  line.color = -1;  // a colour copied from a layer that is off keeps its hue
+  TArcBlk arc;
+  arc.layer = "gone";
+  arc.ltype = "PHANTOM";
+  arc.color = 3;
+  TCircleBlk circle;
+  circle.layer = "0";
+  circle.color = 5;
+  TTextBlk text;
+  text.layer = "D";
+  text.color = 2;
+  d.LineAry = {line};
+  d.ArcAry = {arc};
+  d.CircleAry = {circle};
+  d.TextAry = {text};
+  ResolvePens(d);
+  EXPECT_EQ(d.LineAry[0].PenColor, 0x0000FFu);
+  EXPECT_EQ(d.LineAry[0].PenStyle, 3);
+  EXPECT_EQ(d.LineAry[0].layindex, 1);
+  EXPECT_EQ(d.ArcAry[0].PenColor, 0x00FF00u);
+  EXPECT_EQ(d.ArcAry[0].PenStyle, 4);
+  EXPECT_EQ(d.ArcAry[0].layindex, -1);
+  EXPECT_EQ(d.CircleAry[0].PenColor, 0xFF0000u);
+  EXPECT_EQ(d.CircleAry[0].layindex, 0);
+  EXPECT_EQ(d.TextAry[0].PenColor, 0x00FFFFu);
+  EXPECT_EQ(d.TextAry[0].layindex, 1);
+}
+
+TAcadLineBlk Line(TAcadPoint st, TAcadPoint ed, const char* layer = "0") {
+  TAcadLineBlk l;
+  l.layer = layer;
+  l.st = st;
+  l.ed = ed;
+  return l;
+}
+
+TTextBlk Text(TAcadPoint at) {
+  TTextBlk t;
+  t.layer = "0";
+  t.str = "ABCD";
+  t.pt10 = at;
+  t.code40 = 1;
+  t.code41 = 1;
+  return t;
+}
+
+TEST(ComputeExtents, VisibleLinesCirclesAndArcsOnly) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  Drawing d;
+  d.LayerAry = {{"0", 7, "CONTINUOUS", true}, {"FROZEN", 7, "CONTINUOUS", false}};
+  TAcadLineBlk paper = Line({-50, -50, 0}, {0, 0, 0});
+  paper.code67 = 1;
+  TAcadLineBlk hidden = Line({-50, -50, 0}, {0, 0, 0});
+  hidden.code60 = 1;
+  d.LineAry = {Line({0, 0, 5}, {2, -1, 5}), Line({100, 100, 0}, {200, 200, 0}, "FROZEN"), paper,
+               hidden, Line({nan, 0, 0}, {1000, 0, 0})};
+  TCircleBlk replaced;  // a tilted circle replaced by lines
+  replaced.center = {500, 500, 0};
+  replaced.hankei = 1;
+  replaced.code67 = -1;
+  d.CircleAry = {replaced};
+  TArcBlk arc;  // the upper quarter from 45 to 135 degrees reaches y = 1
+  arc.hankei = 1;
+  arc.st = 45;
+  arc.ed = 135;
+  d.ArcAry = {arc};
+  d.TextAry = {Text({-100, -100, 0})};
+  ComputeExtents(d);
+  EXPECT_NEAR(d.DrawingExtents.lowerLeft.x, -std::sqrt(0.5), 1e-12);
+  EXPECT_EQ(d.DrawingExtents.lowerLeft.y, -1);
+  EXPECT_EQ(d.DrawingExtents.upperRight.x, 2);
+  EXPECT_EQ(d.DrawingExtents.upperRight.y, 1);
+  EXPECT_EQ(d.DrawingExtents.lowerLeft.z, 0);
+}
+
+TEST(ComputeExtents, TextsCountOnlyWithoutOtherGeometry) {
+  Drawing d;
+  d.LayerAry = {{"0", 7, "CONTINUOUS", true}};
+  d.TextAry = {Text({0, 0, 0}), Text({10, 5, 0})};
+  ComputeExtents(d);
+  const TBox first = TextBox(d.TextAry[0]);
+  const TBox second = TextBox(d.TextAry[1]);
+  EXPECT_EQ(d.DrawingExtents.lowerLeft, first.lowerLeft);
+  EXPECT_EQ(d.DrawingExtents.upperRight, second.upperRight);
+
+  d.CircleAry.resize(1);
+  d.CircleAry[0].layer = "0";
+  d.CircleAry[0].center = {3, 3, 0};
+  d.CircleAry[0].hankei = 2;
+  ComputeExtents(d);
+  EXPECT_EQ(d.DrawingExtents, (TBox{{1, 1, 0}, {5, 5, 0}}));
+
+  d = Drawing{};
+  ComputeExtents(d);
+  EXPECT_EQ(d.DrawingExtents, TBox{});
+}
+
+// A small drawing that only comes out right when the steps run in the pipeline's order.
+TEST(PostProcessDrawing, RunsTheStepsInOrderAndEmptiesTheSources) {
+  Drawing d;
+  d.LayerAry = {{"0", 7, "CONTINUOUS", true}, {"W", 3, "HIDDEN", true}};
+  // A polyline inside block B becomes lines before the INSERT copies them.
+  TBlockBlk block;
+  block.name = "B";
+  d.BlockAry = {block};
+  TLwpBlk blockPolyline;
+  blockPolyline.bname = "B";
+  blockPolyline.layer = "0";
+  d.BlkLwpAry = {blockPolyline};
+  d.BlkVerAry = {{0, {0, 0, 0}, 0}, {0, {1, 0, 0}, 0}};
+  TInsertBlk insert;
+  insert.name = "B";
+  insert.layer = "W";
+  insert.color = 3;
+  insert.scale = {1, 1, 1};
+  insert.base = {10, 0, 0};
+  insert.code210 = {0, 0, -1};  // copies come after LinesToWorld and stay where they are
+  d.EntInsertAry = {insert};
+  // A model-space polyline with a downward extrusion is mirrored by LinesToWorld.
+  TLwpBlk polyline;
+  polyline.layer = "0";
+  polyline.code210 = {0, 0, -1};
+  d.LwpAry = {polyline};
+  d.VerAry = {{0, {1, 1, 0}, 0}, {0, {2, 1, 0}, 0}};
+  // Solid lines have no extrusion: converted after LinesToWorld, they are not moved.
+  TSolidBlk solid;
+  solid.layer = "0";
+  solid.p1 = {0, 5, 0};
+  solid.p2 = {1, 5, 0};
+  solid.p3 = {0, 6, 0};
+  d.SolidAry = {solid};
+  d.EllipseAry.resize(1);
+  d.FaceAry.resize(1);
+  d.LeaderAry.resize(1);
+  d.SplineAry.resize(1);
+
+  ASSERT_TRUE(PostProcessDrawing(d));
+  ASSERT_EQ(d.LineAry.size(), 1u + 1u + 3u);
+  EXPECT_EQ(d.LineAry[0].st, (TAcadPoint{-1, 1, 0}));  // the polyline, in world coordinates
+  EXPECT_EQ(d.LineAry[1].st, (TAcadPoint{10, 0, 0}));  // the block's polyline, placed
+  EXPECT_EQ(d.LineAry[1].ed, (TAcadPoint{11, 0, 0}));
+  EXPECT_EQ(d.LineAry[1].layer, "W");
+  EXPECT_EQ(d.LineAry[1].PenStyle, 2);
+  EXPECT_EQ(d.LineAry[4].st, (TAcadPoint{0, 6, 0}));
+  EXPECT_EQ(d.DrawingExtents, (TBox{{-2, 0, 0}, {11, 6, 0}}));
+  EXPECT_TRUE(d.BlkLwpAry.empty() && d.BlkVerAry.empty() && d.LwpAry.empty() && d.VerAry.empty() &&
+              d.EllipseAry.empty() && d.BlockAry.empty() && d.EntInsertAry.empty() &&
+              d.NestInsertAry.empty() && d.FaceAry.empty() && d.LeaderAry.empty() &&
+              d.SolidAry.empty() && d.SplineAry.empty());
+  EXPECT_EQ(d.BlkLineAry.size(), 1u);  // block lists stay until the next read
+}
+
+TEST(PostProcessDrawing, EmptyDrawingHasZeroExtents) {
+  Drawing d;
+  d.LayerAry = {{"0", 7, "CONTINUOUS", true}};
+  EXPECT_TRUE(PostProcessDrawing(d));
+  EXPECT_EQ(d.DrawingExtents, TBox{});
+}
+
+}  // namespace
+}  // namespace kestrel::dxf
