@@ -51,7 +51,7 @@ int RunLispTokens(const Args& args) {
   }
   const std::string_view text = decoded->text;
 
-  LispLineScanner scanner;
+  preview::LispLineScanner scanner;
   std::string out;
   size_t lineStart = 0;
   for (int lineNo = 1;; ++lineNo) {
@@ -61,7 +61,7 @@ int RunLispTokens(const Args& args) {
     for (;; scanner.Next()) {
       out += std::to_string(lineNo);
       out += '\t';
-      out += TokenKindName(scanner.GetTokenID());
+      out += preview::TokenKindName(scanner.GetTokenID());
       out += '\t';
       AppendEscaped(out, scanner.GetToken());
       out += '\n';

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-namespace kestrel {
+namespace kestrel::preview {
 
 namespace {
 
@@ -677,4 +677,4 @@ TRangeState HighlightLispLine(std::string_view line, TRangeState range, const Li
   return syn.GetRange();
 }
 
-}  // namespace kestrel
+}  // namespace kestrel::preview

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace kestrel {
+namespace kestrel::preview {
 
 enum TtkTokenKind : uint8_t {
   tkComment1,
@@ -145,4 +145,4 @@ int FindKeyword(std::string_view word);
 using LispRunSink = std::function<void(size_t start, size_t length, TtkTokenKind kind)>;
 TRangeState HighlightLispLine(std::string_view line, TRangeState range, const LispRunSink& run);
 
-}  // namespace kestrel
+}  // namespace kestrel::preview

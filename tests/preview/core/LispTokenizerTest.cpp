@@ -8,7 +8,7 @@ using namespace std::string_literals;
 
 #include "preview/core/AutoLispSyn.h"
 
-namespace kestrel {
+namespace kestrel::preview {
 namespace {
 
 // "kind:text" for each token of the lines, as the editor pulls them (the terminator's tkNull is
@@ -227,4 +227,4 @@ TEST(LispTokenizer, ArbitraryBytesAreTiledByRuns) {
 }
 
 }  // namespace
-}  // namespace kestrel
+}  // namespace kestrel::preview
