@@ -33,6 +33,16 @@ void FileList::SortAndRemoveDuplicates() {
     return ComparePathsIgnoringCase(path(x), path(y)) == 0;
   });
   entries_.erase(last, entries_.end());
+  // Lay the paths out in list order: a search then reads the pool front to back instead of
+  // jumping around it, which is most of its speed on a large list.
+  std::string sorted;
+  sorted.reserve(pool_.size());
+  for (Entry& e : entries_) {
+    const uint64_t offset = sorted.size();
+    sorted.append(pool_, e.offset, e.length);
+    e.offset = offset;
+  }
+  pool_.swap(sorted);
   ++generation_;
 }
 

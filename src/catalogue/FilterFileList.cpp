@@ -1,6 +1,7 @@
 #include "catalogue/FilterFileList.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/TextCodec.h"
 #include "catalogue/DosDateTime.h"
@@ -33,7 +34,18 @@ SearchQuery MakeSearchQuery(std::string_view text, bool orMode) {
 namespace {
 
 bool Occurs(std::string_view path, std::string_view word) {
-  return !word.empty() && path.find(word) != std::string_view::npos;
+  if (word.empty() || word.size() > path.size()) return false;
+  // memchr for the first character, then a compare: fast for the short words people type.
+  const char first = word.front();
+  const char* p = path.data();
+  const char* const last = path.data() + (path.size() - word.size());
+  while (p <= last) {
+    p = static_cast<const char*>(std::memchr(p, first, static_cast<size_t>(last - p) + 1));
+    if (!p) return false;
+    if (std::memcmp(p + 1, word.data() + 1, word.size() - 1) == 0) return true;
+    ++p;
+  }
+  return false;
 }
 
 }  // namespace
@@ -67,18 +79,22 @@ bool HasExtension(std::string_view path) {
 
 bool FilterFileList(const FileList& list, const SearchQuery& query, std::vector<uint32_t>& hits,
                     const FilterCallback& afterEntry) {
-  std::string upper;
+  std::vector<char> upper(256);
   const size_t count = list.size();
   for (size_t i = 0; i < count; ++i) {
-    std::string_view path = list.Path(i);
+    const std::string_view path = list.Path(i);
     bool matches = query.emptyText;
     if (!matches) {
-      upper.resize(path.size());
-      for (size_t k = 0; k < path.size(); ++k) {
-        char c = path[k];
-        upper[k] = static_cast<char>(c - ((static_cast<unsigned char>(c - 'a') < 26u) << 5));
+      if (upper.size() < path.size()) upper.resize(path.size() * 2);
+      char* out = upper.data();
+      const char* in = path.data();
+      const size_t n = path.size();
+      // Branch-free, so that the compiler turns it into vector code.
+      for (size_t k = 0; k < n; ++k) {
+        const auto c = static_cast<unsigned char>(in[k]);
+        out[k] = static_cast<char>(c - ((static_cast<unsigned char>(c - 'a') < 26u) << 5));
       }
-      matches = MatchesQuery(query, upper);
+      matches = MatchesQuery(query, std::string_view(out, n));
     }
     if (matches && HasExtension(path)) hits.push_back(static_cast<uint32_t>(i));
     if (!afterEntry(hits.size())) return false;
