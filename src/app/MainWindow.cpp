@@ -30,6 +30,8 @@
 #include "app/ResultListModel.h"
 #include "catalogue/StatusTexts.h"
 #include "preview/ImageBox.h"
+#include "preview/TextTab.h"
+#include "preview/TextView.h"
 
 namespace kestrel::app {
 namespace {
@@ -203,31 +205,9 @@ void MainWindow::BuildTabs() {
 }
 
 QWidget* MainWindow::BuildTextTab() {
-  textTab_ = new QWidget(this);
-  auto* column = new QVBoxLayout(textTab_);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(0);
-  auto* bar = new QWidget(textTab_);
-  bar->setFixedHeight(24);
-  auto* row = new QHBoxLayout(bar);
-  row->setContentsMargins(2, 1, 2, 1);
-  textShowBox_ = new QCheckBox(" 表示", bar);
-  textShowBox_->setChecked(true);
-  extractButton_ = MakeButton(bar, "抽出", "文字列を抽出");
-  auto* find = new QLineEdit(bar);
-  find->setPlaceholderText("検索文字列");
-  row->addWidget(textShowBox_);
-  row->addWidget(extractButton_);
-  row->addWidget(find, 1);
-  row->addWidget(MakeButton(bar, "▼", "次の検索文字列へ [ F3 ]"));
-  row->addWidget(MakeButton(bar, "▲", "前の検索文字列へ [Shift]+[ F3 ]"));
-  column->addWidget(bar);
-  auto* view = new QWidget(textTab_);
-  view->setAutoFillBackground(true);
-  QPalette p = view->palette();
-  p.setColor(QPalette::Window, Qt::black);
-  view->setPalette(p);
-  column->addWidget(view, 1);
+  textTab_ = new preview::TextTab(this);
+  textShowBox_ = textTab_->ShowBox();
+  extractButton_ = textTab_->ExtractButton();
   return textTab_;
 }
 
@@ -383,6 +363,7 @@ void MainWindow::ConnectCommands() {
   connect(button11_, &QPushButton::clicked, catalogue_, &CatalogueController::Cancel);
   connect(edit2_, &QLineEdit::returnPressed, catalogue_, &CatalogueController::SearchFileList);
 
+  textTab_->View()->SetContextMenu(resultMenu_);
   connect(resultList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     resultMenu_->popup(resultList_->viewport()->mapToGlobal(at));
   });
@@ -429,6 +410,7 @@ std::optional<QString> MainWindow::SelectedPath() const {
 }
 
 void MainWindow::ClearPreviews() {
+  textTab_->View()->Clear();
   image1_->clear();
   image2_->clear();
   edit4_->clear();
@@ -490,8 +472,13 @@ void MainWindow::StartUp() {
   usesPdfiumAction_->setChecked(settings_.usesPdfium);
 
   // 7. Zoom factor and colour mode belong to the drawing view.
-  // 8-11. Text view settings, search marks, blank canvases, AutoLISP highlighter.
+  // 8. The text view starts empty (its settings are its own).
+  textTab_->View()->Clear();
+  // 9. The search marks live with the text view.
+  // 10. Both pictures black.
   image2_->clear();
+  // 11. The AutoLISP highlighter is the text view's first.
+  textTab_->View()->SetHighlighter(preview::TextHighlighter::AutoLisp);
 
   // 12. The first tab.
   tabs_->setCurrentIndex(0);

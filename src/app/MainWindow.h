@@ -26,7 +26,8 @@ class QToolButton;
 
 namespace kestrel::preview {
 class ImageBox;
-}
+class TextTab;
+}  // namespace kestrel::preview
 
 namespace kestrel::app {
 
@@ -88,7 +89,7 @@ class MainWindow : public QMainWindow {
   QLabel* statusPanel() const { return statusPanel_; }
   QProgressBar* progressBar() const { return progressBar_; }
   QTabWidget* tabs() const { return tabs_; }
-  QWidget* textTab() const { return textTab_; }
+  preview::TextTab* textTab() const { return textTab_; }
   QWidget* pdfViewArea() const { return pdfViewArea_; }
   QCheckBox* textShowBox() const { return textShowBox_; }
   QCheckBox* pdfShowBox() const { return pdfShowBox_; }
@@ -168,7 +169,7 @@ class MainWindow : public QMainWindow {
   ResultListModel* resultModel_ = nullptr;
 
   QTabWidget* tabs_ = nullptr;
-  QWidget* textTab_ = nullptr;
+  preview::TextTab* textTab_ = nullptr;
   QCheckBox* textShowBox_ = nullptr;
   QPushButton* extractButton_ = nullptr;
   QWidget* pdfViewArea_ = nullptr;
