@@ -1,8 +1,6 @@
 // Selecting result lines with the arrow keys: one preview per key press, with the text view
 // repainted, on the offscreen platform. Key repeat is about 30 per second, so each step must
 // stay well under 30 ms.
-#include <Qsci/qscilexercpp.h>
-#include <Qsci/qsciscintilla.h>
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -24,6 +22,7 @@
 
 #include "preview/ImageBox.h"
 #include "preview/PreviewDispatch.h"
+#include "preview/TextView.h"
 
 using namespace kestrel::preview;
 
@@ -41,8 +40,7 @@ struct Window {
   QLineEdit* fileName = new QLineEdit;
   QLineEdit* measure = new QLineEdit;
   QLabel* pageLabel = new QLabel;
-  QsciScintilla* text = new QsciScintilla;
-  QsciLexerCPP lexer;
+  TextView* text = new TextView;
   QProgressBar* progress = new QProgressBar;
   QCheckBox* textShow = new QCheckBox;
   QCheckBox* pdfShow = new QCheckBox;
@@ -76,9 +74,6 @@ struct Window {
     tabs->addTab(textPage, " TEXT");
     tabs->addTab(pdfPage, "  PDF");
     tabs->addTab(drawingPage, "  DXF, Image");
-    text->setUtf8(true);
-    text->setReadOnly(true);
-    text->setMarginLineNumbers(0, true);
     textShow->setChecked(true);
     pdfShow->setChecked(true);
     list->setModel(&model);
@@ -104,9 +99,6 @@ struct Window {
     w.insertButton = buttons[2];
     w.lspLoadButton = buttons[3];
     PreviewHooks h;
-    h.setHighlighter = [this](Highlighter hl) {
-      text->setLexer(hl == Highlighter::None ? nullptr : &lexer);
-    };
     dispatch = std::make_unique<PreviewDispatch>(w, h);
     dispatch->ConnectTriggers();
     window.show();

@@ -1,7 +1,5 @@
 #include "preview/PreviewDispatch.h"
 
-#include <Qsci/qsciscintilla.h>
-
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -14,10 +12,32 @@
 #include "dxf/HeaderScan.h"
 #include "preview/ImageBox.h"
 #include "preview/Picture.h"
+#include "preview/TextView.h"
 #include "preview/core/FileHead.h"
 #include "preview/core/TextDecode.h"
 
 namespace kestrel::preview {
+namespace {
+
+TextHighlighter ToTextHighlighter(Highlighter h) {
+  switch (h) {
+    case Highlighter::None:
+      return TextHighlighter::None;
+    case Highlighter::Pascal:
+      return TextHighlighter::Pascal;
+    case Highlighter::Cpp:
+      return TextHighlighter::Cpp;
+    case Highlighter::VisualBasic:
+      return TextHighlighter::VisualBasic;
+    case Highlighter::CSharp:
+      return TextHighlighter::CSharp;
+    case Highlighter::AutoLisp:
+      return TextHighlighter::AutoLisp;
+  }
+  return TextHighlighter::None;
+}
+
+}  // namespace
 
 PreviewDispatch::PreviewDispatch(PreviewWidgets widgets, PreviewHooks hooks)
     : w_(widgets), hooks_(std::move(hooks)) {}
@@ -73,13 +93,13 @@ void PreviewDispatch::PreviewSelectedEntry() {
   w_.lspLoadButton->setEnabled(ext == ".LSP");
   w_.statusPanel->setFixedWidth(w_.list->width());
   w_.statusPanel->setText(qpath);
-  if (hooks_.setHighlighter) hooks_.setHighlighter(ChooseHighlighter(ext));
+  if (w_.textView) w_.textView->SetHighlighter(ToTextHighlighter(ChooseHighlighter(ext)));
   const uint32_t dateTime = selected.data(w_.dateTimeRole).toUInt();
   w_.window->setWindowTitle(QString::fromStdString(PreviewTitle(dateTime, path)));
 
   PreviewPictures(qpath, ext);
   PreviewPdfOrDrawing(qpath, ext);
-  LoadTextView(path, ext);
+  if (w_.textView) LoadTextView(path, ext);
 }
 
 void PreviewDispatch::PreviewPictures(const QString& path, const std::string& ext) {
@@ -128,7 +148,7 @@ void PreviewDispatch::PreviewPdfOrDrawing(const QString& path, const std::string
 
 void PreviewDispatch::LoadTextView(const std::string& path, const std::string& ext) {
   if (!Shows(w_.textTab, w_.textShow)) {
-    if (w_.textView->length() > 0) SetText({});
+    if (w_.textView->LineCount() > 0) w_.textView->Clear();
     return;
   }
   const THeadSniff head = SniffFileHead(path);
@@ -153,23 +173,8 @@ void PreviewDispatch::LoadTextView(const std::string& path, const std::string& e
 }
 
 void PreviewDispatch::SetText(const std::string& utf8) {
-  QsciScintilla* view = w_.textView;
-  if (!view->isUtf8()) {
-    view->setText(QString::fromStdString(utf8));
-    return;
-  }
-  // Straight into the editor as UTF-8: no round trip through QString for large files, and
-  // NUL bytes survive. Undo history is of no use in a read-only view.
-  const bool readOnly = view->isReadOnly();
-  view->setReadOnly(false);
-  const long undo = view->SendScintilla(QsciScintillaBase::SCI_GETUNDOCOLLECTION);
-  view->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
-  view->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
-  if (!utf8.empty())
-    view->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, utf8.size(), utf8.data());
-  view->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
-  view->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, static_cast<unsigned long>(undo));
-  view->setReadOnly(readOnly);
+  // The view copies the bytes; no need for a copy of a large file here.
+  w_.textView->SetTextUtf8(QByteArray::fromRawData(utf8.data(), qsizetype(utf8.size())));
 }
 
 void PreviewDispatch::Run(const std::function<void()>& handler) {
@@ -189,7 +194,7 @@ void PreviewDispatch::ConnectTriggers() {
                    [this] { Run([this] { PreviewSelectedEntry(); }); });
   QObject::connect(w_.textShow, &QCheckBox::toggled, w_.textShow, [this] {
     Run([this] {
-      SetText({});
+      if (w_.textView) w_.textView->Clear();
       PreviewSelectedEntry();
     });
   });

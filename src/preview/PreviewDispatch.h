@@ -17,13 +17,14 @@ class QModelIndex;
 class QProgressBar;
 class QTabWidget;
 class QWidget;
-class QsciScintilla;
 
 namespace kestrel::preview {
 
 class ImageBox;
+class TextView;
 
-// The window's widgets that the preview reads or changes. All must be set.
+// The window's widgets that the preview reads or changes. All must be set, except that
+// without a text view the TEXT tab is left alone.
 struct PreviewWidgets {
   QWidget* window = nullptr;          // its title names the selected file
   QAbstractItemView* list = nullptr;  // result lines; the packed date-time in `dateTimeRole`
@@ -34,7 +35,7 @@ struct PreviewWidgets {
   QLineEdit* fileNameBox = nullptr;   // DXF tab: the drawing's file name
   QLineEdit* measureBox = nullptr;    // DXF tab: measuring read-out
   QLabel* pageLabel = nullptr;        // PDF tab: "1 / n"
-  QsciScintilla* textView = nullptr;  // " TEXT" tab
+  TextView* textView = nullptr;       // " TEXT" tab
   QProgressBar* progress = nullptr;   // handed to the DXF loader
   QTabWidget* tabs = nullptr;
   int textTab = 0;  // page indices of " TEXT", "  PDF" and "  DXF, Image"
@@ -53,7 +54,6 @@ struct PreviewWidgets {
 // does the least it can (a black picture, no PDF, the version string unchanged).
 struct PreviewHooks {
   bool pdfAvailable = false;
-  std::function<void(Highlighter)> setHighlighter;
   std::function<void()> clearDrawing;  // drop the loaded drawing model
   std::function<void()> closePdf;
   // Shows the PDF view at normal rotation, smooth scrolling, fitted, with the file loaded;

@@ -1,4 +1,3 @@
-#include <Qsci/qsciscintilla.h>
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -18,6 +17,7 @@
 
 #include "preview/ImageBox.h"
 #include "preview/PreviewDispatch.h"
+#include "preview/TextView.h"
 
 using namespace kestrel::preview;
 
@@ -39,7 +39,7 @@ struct FakeWindow {
   QLineEdit* fileName = new QLineEdit(drawingPage);
   QLineEdit* measure = new QLineEdit(drawingPage);
   QLabel* pageLabel = new QLabel(pdfPage);
-  QsciScintilla* text = new QsciScintilla(textPage);
+  TextView* text = new TextView(textPage);
   QProgressBar* progress = new QProgressBar(&window);
   QCheckBox* textShow = new QCheckBox(textPage);
   QCheckBox* pdfShow = new QCheckBox(pdfPage);
@@ -49,7 +49,6 @@ struct FakeWindow {
   QPushButton* insert = new QPushButton(&window);
   QPushButton* lspLoad = new QPushButton(&window);
   std::vector<std::string> calls;
-  Highlighter highlighter = Highlighter::None;
   std::unique_ptr<PreviewDispatch> dispatch;
 
   FakeWindow() {
@@ -60,8 +59,6 @@ struct FakeWindow {
     tabs->addTab(textPage, " TEXT");
     tabs->addTab(pdfPage, "  PDF");
     tabs->addTab(drawingPage, "  DXF, Image");
-    text->setUtf8(true);
-    text->setReadOnly(true);
     textShow->setChecked(true);
     pdfShow->setChecked(true);
     PreviewWidgets w;
@@ -85,7 +82,6 @@ struct FakeWindow {
     w.lspLoadButton = lspLoad;
     PreviewHooks h;
     h.pdfAvailable = true;
-    h.setHighlighter = [this](Highlighter hl) { highlighter = hl; };
     h.clearDrawing = [this] { calls.push_back("clearDrawing"); };
     h.closePdf = [this] { calls.push_back("closePdf"); };
     h.showPdf = [this](const QString& p) {
@@ -144,7 +140,7 @@ TEST_F(PreviewDispatchTest, TextFileSetsTitleStatusButtonsAndHighlighter) {
   EXPECT_EQ(w_.window.windowTitle(), "[2023/08/12 03:49:20] a b.lsp");
   EXPECT_EQ(w_.status->text(), path);
   EXPECT_EQ(w_.status->width(), w_.list->width());
-  EXPECT_EQ(w_.highlighter, Highlighter::AutoLisp);
+  EXPECT_EQ(w_.text->Highlighter(), TextHighlighter::AutoLisp);
   EXPECT_TRUE(w_.lspLoad->isEnabled());
   EXPECT_FALSE(w_.extract->isEnabled());
   EXPECT_FALSE(w_.convert->isEnabled());
@@ -156,7 +152,7 @@ TEST_F(PreviewDispatchTest, TextFileSetsTitleStatusButtonsAndHighlighter) {
   w_.textShow->setChecked(false);
   EXPECT_EQ(w_.Text(), "");
   w_.Select(Write("data.csv", "a,b\n"));
-  EXPECT_EQ(w_.highlighter, Highlighter::CSharp);
+  EXPECT_EQ(w_.text->Highlighter(), TextHighlighter::CSharp);
   EXPECT_EQ(w_.Text(), "");
   w_.textShow->setChecked(true);
   EXPECT_EQ(w_.Text(), "a,b\n");
