@@ -228,14 +228,18 @@ void TextView::SetText(const QString& text) {
 }
 
 void TextView::SetTextUtf8(const QByteArray& utf8) {
+  SetTextUtf8(std::string_view(utf8.constData(), size_t(utf8.size())));
+}
+
+void TextView::SetTextUtf8(std::string_view utf8) {
   SendScintilla(SCI_SETREADONLY, 0UL);
   SendScintilla(SCI_CLEARALL);
   // One allocation for the whole text; appended by length, since a file may hold zero bytes.
   SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(utf8.size() + 1));
-  SendScintilla(SCI_APPENDTEXT, utf8.size(), utf8.constData());
+  SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
   SendScintilla(SCI_SETREADONLY, 1UL);
   SendScintilla(SCI_GOTOPOS, 0UL);
-  hasLines_ = !utf8.isEmpty();
+  hasLines_ = !utf8.empty();
   UpdateGutterWidth();
 }
 

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,7 @@ class TextView : public QsciScintilla {
   void AddLine(const QString& line);
   void SetText(const QString& text);
   void SetTextUtf8(const QByteArray& utf8);
+  void SetTextUtf8(std::string_view utf8);  // no copy on the way in
   int LineCount() const;
   QString Line(int index) const;
   void BeginUpdate();
