@@ -126,10 +126,31 @@ class Expander {
   bool IsDimensionBlock(std::string_view name) const { return dimensionBlocks_.contains(name); }
 
   // Throws before the draw lists and NestInsertAry would hold more than the limit.
-  void Reserve(size_t more) const {
+  void CheckRoom(size_t more) const {
     const size_t now = d_.LineAry.size() + d_.CircleAry.size() + d_.ArcAry.size() +
                        d_.TextAry.size() + d_.NestInsertAry.size();
     if (now > maxRecords_ || more > maxRecords_ - now) throw ExpansionTooLarge();
+  }
+
+  // Sizes the draw lists once for the copies of those `inserts` that `copies` accepts, so that
+  // millions of copied records are not moved again each time a list grows.
+  template <class Accept>
+  void ReserveFor(const std::vector<TInsertBlk>& inserts, Accept&& copies) {
+    size_t lines = 0, circles = 0, arcs = 0, texts = 0;
+    for (const TInsertBlk& insert : inserts) {
+      if (!copies(insert) || !firstBlock_.contains(insert.name)) continue;
+      const Members* m = MembersOf(insert.name);
+      if (m == nullptr) continue;
+      lines += m->lines.size();
+      circles += m->circles.size();
+      arcs += m->arcs.size();
+      texts += m->texts.size();
+      if (lines + circles + arcs + texts > maxRecords_) break;  // copying stops there anyway
+    }
+    d_.LineAry.reserve(d_.LineAry.size() + lines);
+    d_.CircleAry.reserve(d_.CircleAry.size() + circles);
+    d_.ArcAry.reserve(d_.ArcAry.size() + arcs);
+    d_.TextAry.reserve(d_.TextAry.size() + texts);
   }
 
   void CopyBlock(const TInsertBlk& insert);
@@ -153,7 +174,7 @@ void Expander::CopyBlock(const TInsertBlk& insert) {
   if (block == firstBlock_.end()) return;
   const Members* m = MembersOf(insert.name);
   if (m == nullptr) return;
-  Reserve(m->lines.size() + m->circles.size() + m->arcs.size() + m->texts.size());
+  CheckRoom(m->lines.size() + m->circles.size() + m->arcs.size() + m->texts.size());
 
   const Transform transform(insert, d_.BlockAry[block->second].base);
   const double radiusScale = std::fabs(insert.scale.x);
@@ -207,7 +228,7 @@ void Expander::CopyDimensionPicture(const TBlockBlk& block) {
   if (!IsDimensionBlock(block.name)) return;
   const Members* m = MembersOf(block.name);
   if (m == nullptr) return;
-  Reserve(m->lines.size() + m->arcs.size() + m->texts.size() + 3 * m->solids.size());
+  CheckRoom(m->lines.size() + m->arcs.size() + m->texts.size() + 3 * m->solids.size());
   for (uint32_t i : m->lines)
     d_.LineAry.push_back(d_.BlkLineAry[i]);
   for (uint32_t i : m->arcs)
@@ -231,11 +252,14 @@ void Expander::CopyDimensionPicture(const TBlockBlk& block) {
 }
 
 void ExpandNested(Drawing& d, Expander& expander) {
+  const auto copies = [&](const TInsertBlk& nested) {
+    if (nested.code60 != 0) return false;
+    return !nested.dimBlkName.starts_with('*') || d.DimensionAry.empty() ||
+           expander.IsDimensionBlock(nested.dimBlkName);
+  };
+  expander.ReserveFor(d.NestInsertAry, copies);
   for (const TInsertBlk& nested : d.NestInsertAry) {
-    if (nested.code60 != 0) continue;
-    const bool eligible = !nested.dimBlkName.starts_with('*') || d.DimensionAry.empty() ||
-                          expander.IsDimensionBlock(nested.dimBlkName);
-    if (eligible) expander.CopyBlock(nested);
+    if (copies(nested)) expander.CopyBlock(nested);
   }
 }
 
@@ -282,8 +306,10 @@ TAcadPoint BlockTransform(const TInsertBlk& insert, const TAcadPoint& blockBase,
 
 void ExpandInserts(Drawing& d, size_t maxRecords) {
   Expander expander(d, maxRecords);
+  const auto copies = [](const TInsertBlk& insert) { return insert.code60 == 0; };
+  expander.ReserveFor(d.EntInsertAry, copies);
   for (const TInsertBlk& insert : d.EntInsertAry) {
-    if (insert.code60 == 0) expander.CopyBlock(insert);
+    if (copies(insert)) expander.CopyBlock(insert);
   }
 }
 
@@ -306,12 +332,12 @@ void ExpandBlocks(Drawing& d, size_t maxRecords) {
         // An invisible INSERT draws nothing, its nested INSERTs included.
         if (insert.code60 != 0) continue;
         referenced = true;
-        expander.Reserve(block.InsertAry.size());
+        expander.CheckRoom(block.InsertAry.size());
         GatherPlacedNested(d, block, insert);
       }
     }
     if (block.name.starts_with('*') || !referenced) {
-      expander.Reserve(block.InsertAry.size());
+      expander.CheckRoom(block.InsertAry.size());
       GatherUnplacedNested(d, block);
     }
   }
