@@ -15,6 +15,11 @@ QColor ToQColor(Color c) {
   return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
+// 0x00BBGGRR to the image's 0xRRGGBB.
+inline QRgb ToRgb(Color c) {
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
 Qt::PenStyle ToQtStyle(PenStyle style) {
   switch (style) {
     case PenStyle::Dot:
@@ -153,12 +158,10 @@ void QtCanvas::ThinLine(ScreenPoint a, ScreenPoint b) {
   static constexpr uint8_t kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
                            kDashDotDot[] = {9, 3, 3, 3, 3, 3};
   std::span<const uint8_t> dashes;
-  if (pen_.style == PenStyle::Dot) dashes = kDot;
-  if (pen_.style == PenStyle::DashDot) dashes = kDashDot;
-  if (pen_.style == PenStyle::DashDotDot) dashes = kDashDotDot;
   int period = 0;
-  for (uint8_t d : dashes)
-    period += d;
+  if (pen_.style == PenStyle::Dot) dashes = kDot, period = 6;
+  if (pen_.style == PenStyle::DashDot) dashes = kDashDot, period = 24;
+  if (pen_.style == PenStyle::DashDotDot) dashes = kDashDotDot, period = 24;
 
   const int64_t dx = int64_t(b.x) - a.x, dy = int64_t(b.y) - a.y;
   const bool xMajor = std::llabs(dx) >= std::llabs(dy);
@@ -184,7 +187,7 @@ void QtCanvas::ThinLine(ScreenPoint a, ScreenPoint b) {
   const int64_t twoMajor = 2 * major;
   int64_t num = 2 * first * minor + major;
   int64_t q = num / twoMajor, r = num % twoMajor;
-  const QRgb rgb = ToQColor(pen_.color).rgb() & 0xFFFFFF;
+  const QRgb rgb = ToRgb(pen_.color);
   uchar* bits = image_.bits();
   const qsizetype stride = image_.bytesPerLine();
   for (int64_t i = first; i <= last; ++i) {
@@ -248,42 +251,85 @@ void QtCanvas::Rectangle(int left, int top, int right, int bottom) {
 void QtCanvas::SetPixel(int x, int y, Color color) {
   if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
   // SetPixel ignores the pen mode.
-  reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = ToQColor(color).rgb();
+  reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = 0xFF000000 | ToRgb(color);
 }
 
 void QtCanvas::Arc(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) {
   if (right <= left || bottom <= top) return;
-  double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
+  const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
+  const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
+  const int w = image_.width(), h = image_.height();
+  if (cx + rx < -1 || cx - rx > w + 1 || cy + ry < -1 || cy - ry > h + 1) return;
   double start = RadialAngle(cx, cy, x1, y1), end = RadialAngle(cx, cy, x2, y2);
   double span = end - start;
   while (span <= 0)
     span += 360;
-  if (x1 == x2 && y1 == y2) span = 360;
-  int start16 = int(std::lround(start * 16)), span16 = int(std::lround(span * 16));
-  if (span16 <= 0) span16 = 360 * 16;
-  UsePen();
-  QRectF box(left, top, right - left, bottom - top);
-  double far = std::max(box.width(), box.height());
-  if (far > kFar) {
-    // Qt would flatten a curve this large into countless segments; the visible part of such a
-    // circle is nearly straight, so a polyline fine enough for the canvas draws it.
-    double rx = box.width() / 2, ry = box.height() / 2;
-    double a0 = start * 0.017453292519943295, sweep = span * 0.017453292519943295;
-    double step = std::max(1e-7, 2 * std::sqrt(1.0 / far));  // sagitta well under a pixel
-    int n = int(std::min(4e6, std::ceil(sweep / step)));
-    double px = cx + rx * std::cos(a0), py = cy - ry * std::sin(a0);
-    for (int i = 1; i <= n; ++i) {
-      double a = a0 + sweep * i / n;
-      double qx = cx + rx * std::cos(a), qy = cy - ry * std::sin(a);
-      double sx = px, sy = py, ex = qx, ey = qy;
-      if (ClipSegment(sx, sy, ex, ey, -16, image_.width() + 16.0, image_.height() + 16.0)) {
-        painter_.drawLine(QPointF(sx, sy), QPointF(ex, ey));
-      }
-      px = qx, py = qy;
+  const bool full = (x1 == x2 && y1 == y2) || span >= 360;
+  if (full) span = 360;
+  const double r = std::max(rx, ry);
+  const double a0 = start * 0.017453292519943295, sweep = span * 0.017453292519943295;
+
+  // A circle much larger than the canvas (a close zoom) is drawn only along the angles at
+  // which it can pass over the canvas, so its cost stays that of a canvas-sized one.
+  const double reach = std::hypot(w, h) / 2 + 16;  // a disc around the canvas
+  if (r > 2 * reach) {
+    const double ccx = w / 2.0, ccy = h / 2.0;
+    const double dist = std::hypot(ccx - cx, ccy - cy);
+    if (std::fabs(dist - r) > reach + std::fabs(rx - ry)) return;
+    const double phi = std::atan2(cy - ccy, ccx - cx);
+    const double delta = std::asin(std::min(1.0, (reach + std::fabs(rx - ry)) / dist)) + 1e-3;
+    double lo = std::fmod(phi - delta - a0, 2 * M_PI);
+    if (lo < 0) lo += 2 * M_PI;
+    for (double from : {lo, lo - 2 * M_PI}) {
+      double a = std::max(0.0, from), b = std::min(sweep, from + 2 * delta);
+      if (a < b) ArcChords(cx, cy, rx, ry, a0 + a, b - a, false);
     }
     return;
   }
-  painter_.drawArc(box, start16, span16);
+  if (pen_.width > 1) {
+    UsePen();
+    int start16 = int(std::lround(start * 16)), span16 = int(std::lround(span * 16));
+    painter_.drawArc(QRectF(left, top, right - left, bottom - top), start16,
+                     span16 > 0 ? span16 : 360 * 16);
+    return;
+  }
+  ArcChords(cx, cy, rx, ry, a0, sweep, full);
+}
+
+// A polyline whose chords stay within a quarter pixel of the curve: it costs a fraction of
+// QPainter's path stroking, which matters when a drawing holds many thousands of circles.
+// A full circle gets a multiple of four chords from angle 0, so it touches the middle of each
+// side of its square.
+void QtCanvas::ArcChords(double cx, double cy, double rx, double ry, double a0, double sweep,
+                         bool full) {
+  const int w = image_.width(), h = image_.height();
+  const double step = std::sqrt(2.0 / std::max(0.5, std::max(rx, ry)));
+  int n = int(std::min(1e5, std::ceil(sweep / step)));
+  if (full) n = std::max(4, (n + 3) / 4 * 4);
+  n = std::max(n, 1);
+  // The chord ends turn by a fixed angle: one sine and cosine for the whole arc.
+  const double cs = std::cos(sweep / n), sn = std::sin(sweep / n);
+  double c = std::cos(a0), si = std::sin(a0);
+  double px = cx + rx * c, py = cy - ry * si;
+  for (int i = 1; i <= n; ++i) {
+    double nc = c * cs - si * sn;
+    si = si * cs + c * sn;
+    c = nc;
+    if (i == n) c = std::cos(a0 + sweep), si = std::sin(a0 + sweep);
+    double qx = cx + rx * c, qy = cy - ry * si;
+    double sx = px, sy = py, ex = qx, ey = qy;
+    px = qx, py = qy;
+    if (!ClipSegment(sx, sy, ex, ey, -16, w + 16.0, h + 16.0)) continue;
+    ScreenPoint a{int(std::nearbyint(sx)), int(std::nearbyint(sy))};
+    ScreenPoint b{int(std::nearbyint(ex)), int(std::nearbyint(ey))};
+    if (a == b) continue;
+    if (pen_.width > 1) {
+      UsePen();
+      painter_.drawLine(QPoint(a.x, a.y), QPoint(b.x, b.y));
+    } else {
+      ThinLine(a, b);
+    }
+  }
 }
 
 void QtCanvas::SetFont(const FontDesc& font) {
@@ -311,14 +357,11 @@ const QtCanvas::RealFont& QtCanvas::Realize() {
         int em = std::max(1, int(std::lround(cell * cell / m.height())));
         rf.font.setPixelSize(em);
       }
-      if (font_.width > 0) {
-        QFontMetricsF natural(rf.font);
-        double average = natural.averageCharWidth();
-        if (average > 0) {
-          int stretch = int(std::lround(100.0 * font_.width / average));
-          rf.font.setStretch(std::clamp(stretch, 1, 4000));
-        }
-      }
+      // The average width is reached by scaling the drawing horizontally, which works with
+      // every face (a stretched QFont is not honoured by every font engine). GDI's average
+      // width is that of a lower-case x: half the em in Japanese faces.
+      double natural = QFontMetricsF(rf.font).horizontalAdvance(QLatin1Char('x'));
+      if (font_.width > 0 && natural > 0) rf.xScale = font_.width / natural;
       rf.ascent = QFontMetricsF(rf.font).ascent();
     }
     it = fonts_.emplace(key, rf).first;
@@ -335,6 +378,7 @@ void QtCanvas::TextOut(int x, int y, std::string_view text) {
   painter_.save();
   painter_.translate(x, y);
   if (font_.escapement != 0) painter_.rotate(-font_.escapement / 10.0);
+  if (rf.xScale != 1) painter_.scale(rf.xScale, 1);
   painter_.setFont(rf.font);
   painter_.setPen(ToQColor(fontColor_));
   painter_.drawText(QPointF(0, rf.ascent), QString::fromUtf8(text.data(), qsizetype(text.size())));
@@ -346,7 +390,7 @@ int QtCanvas::TextWidth(std::string_view text) {
   const RealFont& rf = Realize();
   QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
   if (!rf.drawable) return int(std::min<double>(1e9, double(s.size()) * std::max(1, font_.width)));
-  return int(std::lround(QFontMetricsF(rf.font).horizontalAdvance(s)));
+  return int(std::lround(QFontMetricsF(rf.font).horizontalAdvance(s) * rf.xScale));
 }
 
 }  // namespace kestrel::render

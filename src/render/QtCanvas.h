@@ -45,11 +45,13 @@ class QtCanvas : public Canvas {
   struct RealFont {
     QFont font;
     double ascent = 0;
+    double xScale = 1;     // horizontal scale that gives the average character width
     bool drawable = true;  // false for sizes no view can show
   };
   const RealFont& Realize();
   void UsePen();
   void ThinLine(ScreenPoint a, ScreenPoint b);
+  void ArcChords(double cx, double cy, double rx, double ry, double a0, double sweep, bool full);
   void UseMode(PenMode mode);
 
   QImage& image_;

@@ -221,6 +221,15 @@ TEST(QtCanvas, FontsHaveTheCellHeightAverageWidthAndRotation) {
   int wide = c.TextWidth("ABCDEFGH");
   EXPECT_NEAR(double(wide) / narrow, 2.0, 0.15);
   EXPECT_NEAR(narrow, 80, 20);
+  // ... and the glyphs themselves are drawn that much wider, not only spaced apart.
+  auto inkWidth = [&](int width) {
+    img.fill(Qt::black);
+    f.width = width;
+    c.SetFont(f);
+    c.TextOut(0, 0, "OOOO");
+    return LitBox(img).width();
+  };
+  EXPECT_NEAR(double(inkWidth(20)) / inkWidth(10), 2.0, 0.15);
 
   // 90 degrees: the text runs upwards from its corner, its cell to the right of it... turned,
   // so the glyphs lie above the corner and to its right.
