@@ -30,6 +30,7 @@
 #include "app/ResultListModel.h"
 #include "catalogue/StatusTexts.h"
 #include "preview/ImageBox.h"
+#include "preview/PreviewDispatch.h"
 #include "preview/TextTab.h"
 #include "preview/TextView.h"
 
@@ -139,6 +140,7 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
 
   ConnectCommands();
   StartUp();
+  ConnectPreview();  // after start-up, which decides whether the PDF view exists
 }
 
 MainWindow::~MainWindow() {
@@ -390,6 +392,35 @@ void MainWindow::ConnectCommands() {
           });
   connect(menuAction("■ バージョン情報"), &QAction::triggered, this,
           [this] { ShowVersion(messages_); });
+}
+
+void MainWindow::ConnectPreview() {
+  preview::PreviewWidgets w;
+  w.window = this;
+  w.list = resultList_;
+  w.dateTimeRole = ResultListModel::DateTimeRole;
+  w.statusPanel = statusPanel_;
+  w.thumbnail = image1_;
+  w.tabPicture = image2_;
+  w.fileNameBox = edit5_;
+  w.measureBox = edit4_;
+  w.pageLabel = pageLabel_;
+  w.textView = textTab_->View();
+  w.progress = progressBar_;
+  w.tabs = tabs_;
+  w.textShow = textShowBox_;
+  w.pdfShow = pdfShowBox_;
+  w.drawingShow = drawingShowBox_;
+  w.extractButton = extractButton_;
+  w.convertButton = dwgToDxfButton_;
+  w.insertButton = button6_;
+  w.lspLoadButton = button9_;
+  preview::PreviewHooks hooks;
+  hooks.pdfAvailable = pdfAvailable_;
+  // KestrelApplication::notify is the error boundary (error box, silent abort).
+  hooks.runHandler = [](const std::function<void()>& handler) { handler(); };
+  preview_ = std::make_unique<preview::PreviewDispatch>(w, std::move(hooks));
+  preview_->ConnectTriggers();
 }
 
 // ---- selection ----------------------------------------------------------------------------

@@ -26,6 +26,7 @@ class QToolButton;
 
 namespace kestrel::preview {
 class ImageBox;
+class PreviewDispatch;
 class TextTab;
 }  // namespace kestrel::preview
 
@@ -90,6 +91,9 @@ class MainWindow : public QMainWindow {
   QProgressBar* progressBar() const { return progressBar_; }
   QTabWidget* tabs() const { return tabs_; }
   preview::TextTab* textTab() const { return textTab_; }
+  // The preview of the selected entry; its hooks reach the PDF view, the DWG preview and the
+  // DXF loader.
+  preview::PreviewDispatch* preview() const { return preview_.get(); }
   QWidget* pdfViewArea() const { return pdfViewArea_; }
   QCheckBox* textShowBox() const { return textShowBox_; }
   QCheckBox* pdfShowBox() const { return pdfShowBox_; }
@@ -132,6 +136,7 @@ class MainWindow : public QMainWindow {
   void BuildFolderMenu();
   void BuildStatusArea();
   void ConnectCommands();
+  void ConnectPreview();
 
   // Start-up and shut-down.
   void StartUp();
@@ -192,6 +197,7 @@ class MainWindow : public QMainWindow {
   QAction* usesPdfiumAction_ = nullptr;
 
   CatalogueController* catalogue_ = nullptr;
+  std::unique_ptr<preview::PreviewDispatch> preview_;
 };
 
 }  // namespace kestrel::app

@@ -190,23 +190,23 @@ void PreviewDispatch::Run(const std::function<void()>& handler) {
 }
 
 void PreviewDispatch::ConnectTriggers() {
-  QObject::connect(w_.list->selectionModel(), &QItemSelectionModel::selectionChanged, w_.list,
+  QObject::connect(w_.list->selectionModel(), &QItemSelectionModel::selectionChanged, &connections_,
                    [this] { Run([this] { PreviewSelectedEntry(); }); });
-  QObject::connect(w_.textShow, &QCheckBox::toggled, w_.textShow, [this] {
+  QObject::connect(w_.textShow, &QCheckBox::toggled, &connections_, [this] {
     Run([this] {
       if (w_.textView) w_.textView->Clear();
       PreviewSelectedEntry();
     });
   });
-  QObject::connect(w_.pdfShow, &QCheckBox::toggled, w_.pdfShow, [this](bool checked) {
+  QObject::connect(w_.pdfShow, &QCheckBox::toggled, &connections_, [this](bool checked) {
     Run([this, checked] {
       if (!checked && hooks_.pdfAvailable && hooks_.closePdf) hooks_.closePdf();
       PreviewSelectedEntry();
     });
   });
-  QObject::connect(w_.drawingShow, &QCheckBox::toggled, w_.drawingShow,
+  QObject::connect(w_.drawingShow, &QCheckBox::toggled, &connections_,
                    [this] { Run([this] { PreviewSelectedEntry(); }); });
-  QObject::connect(w_.tabs, &QTabWidget::currentChanged, w_.tabs, [this] {
+  QObject::connect(w_.tabs, &QTabWidget::currentChanged, &connections_, [this] {
     Run([this] {
       if (w_.tabs->currentIndex() == w_.pdfTab) {
         PreviewSelectedEntry();

@@ -2,6 +2,7 @@
 // selection, and the content of whichever preview tab is showing and switched on.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <string>
@@ -99,6 +100,9 @@ class PreviewDispatch {
 
   PreviewWidgets w_;
   PreviewHooks hooks_;
+  // The context of the trigger connections: they end with the dispatch, also while the
+  // window's widgets are being destroyed after it.
+  QObject connections_;
 };
 
 }  // namespace kestrel::preview
