@@ -12,7 +12,9 @@
 #include "dxf/Blocks.h"
 #include "dxf/Colors.h"
 #include "dxf/Convert.h"
+#include "dxf/DxfReader.h"
 #include "dxf/Geometry.h"
+#include "dxf/HeaderScan.h"
 
 namespace kestrel::dxf {
 
@@ -212,6 +214,38 @@ bool PostProcessDrawing(Drawing& d) {
   } catch (const std::exception&) {
     return false;
   }
+}
+
+PreparedDxf PrepareDxfDrawing(Drawing& drawing, const std::filesystem::path& path,
+                              const ProgressSink& progress, const MessageSink& messages) {
+  PreparedDxf result;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    result.error = "not a file";
+    return result;
+  }
+  if (AsciiUpper(path.extension().string()) != ".DXF") {
+    result.error = "not a .DXF file";
+    return result;
+  }
+  // A DWG file named .dxf, or a binary DXF (its sentinel begins with "AutoCAD").
+  const FileSignature signature = ReadFileSignature(path);
+  if (signature.success && (signature.text.find("Auto") != std::string::npos ||
+                            (signature.text.size() == 6 && signature.text.starts_with("AC1")))) {
+    result.error = "not an ASCII DXF file";
+    return result;
+  }
+  const DxfVersion version = ScanDxfVersion(path);
+  if (!version.success) {
+    result.error = "header cannot be read";
+    return result;
+  }
+  result.version = version.version;
+  result.read = true;
+  result.error = ReadDxfFile(drawing, path, DxfTextEncoding(version), progress, messages);
+  if (!result.error.empty()) return result;
+  if (!PostProcessDrawing(drawing)) result.error = "post-processing failed";
+  return result;
 }
 
 }  // namespace kestrel::dxf

@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/Messages.h"
 #include "dxf/Drawing.h"
 
 namespace kestrel::dxf {
@@ -24,6 +27,18 @@ void ComputeExtents(Drawing& drawing);
 
 // `PenColor`, `PenStyle` (not for texts) and `layindex` of every record of the draw lists.
 void ResolvePens(Drawing& drawing);
+
+// Steps 2 to 7 of showing a DXF file: the file and extension check, the signature (no DWG or
+// binary DXF), the version and its encoding, the read and post-processing. Returns why it
+// stopped, or an empty text when `drawing` is ready to be fitted and drawn. The drawing is
+// replaced only once the read has begun.
+struct PreparedDxf {
+  std::string error;
+  std::string version;  // $ACADVER, empty when the header does not give it
+  bool read = false;    // the reader ran: the drawing holds what it read
+};
+PreparedDxf PrepareDxfDrawing(Drawing& drawing, const std::filesystem::path& path,
+                              const ProgressSink& progress = {}, const MessageSink& messages = {});
 
 // Runs every post-processing step in the order of the load pipeline, emptying each source list
 // after its conversion. A failure inside block expansion is ignored and the steps go on with

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "DxfTestFiles.h"
 #include "dxf/Colors.h"
 #include "dxf/Geometry.h"
 
@@ -198,6 +199,44 @@ TEST(PostProcessDrawing, EmptyDrawingHasZeroExtents) {
   d.LayerAry = {{"0", 7, "CONTINUOUS", true}};
   EXPECT_TRUE(PostProcessDrawing(d));
   EXPECT_EQ(d.DrawingExtents, TBox{});
+}
+
+TEST(PrepareDxfDrawing, StopsWhereTheLoadStops) {
+  using testing::Entities;
+  using testing::WriteTempFile;
+  const std::string line = Entities("0 LINE\n8 A\n10 1\n20 2\n11 3\n21 5");
+  struct Case {
+    const char* name;
+    std::string file;
+    std::string bytes;
+    std::string error;
+    bool read;
+  };
+  const Case cases[] = {
+      {"drawing", "a.dxf", line, "", true},
+      {"upper-case extension", "b.DXF", line, "", true},
+      {"empty drawing", "c.dxf", Entities(""), "", true},
+      {"wrong extension", "d.txt", line, "not a .DXF file", false},
+      {"DWG named .dxf", "e.dxf", std::string("AC1015\0\0\0\0\0", 11), "not an ASCII DXF file",
+       false},
+      {"binary DXF", "f.dxf", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22),
+       "not an ASCII DXF file", false},
+      {"bad number", "g.dxf", Entities("0 LINE\n10 1,5"), "7:10/8:1,5", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Drawing d;
+    const PreparedDxf result = PrepareDxfDrawing(d, WriteTempFile(c.file, c.bytes));
+    EXPECT_EQ(result.error, c.error);
+    EXPECT_EQ(result.read, c.read);
+    if (!c.read) EXPECT_TRUE(d.LayerAry.empty());
+  }
+  Drawing d;
+  EXPECT_EQ(PrepareDxfDrawing(d, WriteTempFile("h.dxf", line)).error, "");
+  EXPECT_EQ(d.DrawingExtents, (TBox{{1, 2, 0}, {3, 5, 0}}));
+  EXPECT_EQ(d.LineAry[0].layindex, GetLayerIndex(d.LayerAry, "A"));
+  EXPECT_EQ(PrepareDxfDrawing(d, std::filesystem::path(::testing::TempDir()) / "none.dxf").error,
+            "not a file");
 }
 
 }  // namespace
