@@ -205,22 +205,28 @@ void TextView::UpdateGutterWidth() {
   setMarginWidth(0, QString(digits, QLatin1Char('9')));
 }
 
-void TextView::Clear() {
+void TextView::ChangeText(const std::function<void()>& change) {
+  // QScintilla hands every inserted or deleted text to accessibility as a QString, whether a
+  // client listens or not: for a large file that costs more than the insertion itself.
+  SendScintilla(SCI_SETMODEVENTMASK, 0UL);
   SendScintilla(SCI_SETREADONLY, 0UL);
-  SendScintilla(SCI_CLEARALL);
+  change();
   SendScintilla(SCI_SETREADONLY, 1UL);
-  hasLines_ = false;
+  SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(SC_MODEVENTMASKALL));
   UpdateGutterWidth();
+  emit textChanged();
+}
+
+void TextView::Clear() {
+  ChangeText([this] { SendScintilla(SCI_CLEARALL); });
+  hasLines_ = false;
 }
 
 void TextView::AddLine(const QString& line) {
   QByteArray bytes = line.toUtf8();
   if (hasLines_) bytes.prepend('\n');
-  SendScintilla(SCI_SETREADONLY, 0UL);
-  SendScintilla(SCI_APPENDTEXT, bytes.size(), bytes.constData());
-  SendScintilla(SCI_SETREADONLY, 1UL);
   hasLines_ = true;
-  UpdateGutterWidth();
+  ChangeText([&] { SendScintilla(SCI_APPENDTEXT, bytes.size(), bytes.constData()); });
 }
 
 void TextView::SetText(const QString& text) {
@@ -232,15 +238,14 @@ void TextView::SetTextUtf8(const QByteArray& utf8) {
 }
 
 void TextView::SetTextUtf8(std::string_view utf8) {
-  SendScintilla(SCI_SETREADONLY, 0UL);
-  SendScintilla(SCI_CLEARALL);
-  // One allocation for the whole text; appended by length, since a file may hold zero bytes.
-  SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(utf8.size() + 1));
-  SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
-  SendScintilla(SCI_SETREADONLY, 1UL);
-  SendScintilla(SCI_GOTOPOS, 0UL);
   hasLines_ = !utf8.empty();
-  UpdateGutterWidth();
+  ChangeText([&] {
+    SendScintilla(SCI_CLEARALL);
+    // One allocation for the whole text; appended by length, since a file may hold zero bytes.
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(utf8.size() + 1));
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+    SendScintilla(SCI_GOTOPOS, 0UL);
+  });
 }
 
 int TextView::LineCount() const {

@@ -80,6 +80,7 @@ class TextView : public QsciScintilla {
   void SetUpStockLexer(QsciLexer* lexer, std::initializer_list<int> comments,
                        std::initializer_list<int> keywords, std::initializer_list<int> strings);
   void UpdateGutterWidth();
+  void ChangeText(const std::function<void()>& change);
   void RefreshDecorations();
 
   QFont font_;
