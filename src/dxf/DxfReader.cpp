@@ -3,6 +3,7 @@
 // for the groups a record takes. One table per record kind maps group codes to fields.
 #include "dxf/DxfReader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -265,6 +266,57 @@ const FieldTable<M>& DimensionFields() {
   return t;
 }
 
+// Records of one list while the file is read. They are made in chunks that never move, so
+// the list costs no reallocation while it grows, and are moved once into a vector of the exact
+// size when the read ends; each chunk is freed as soon as it has been moved.
+template <class R>
+class RecordStore {
+ public:
+  R& emplace_back() {
+    if (chunks_.empty() || used_ == chunks_.back().size) {
+      const size_t n = chunks_.empty() ? kFirstChunk : std::min(chunks_.back().size * 2, kMaxChunk);
+      chunks_.push_back({std::make_unique<R[]>(n), n});
+      used_ = 0;
+    }
+    ++size_;
+    return chunks_.back().data[used_++];
+  }
+  R& back() { return chunks_.back().data[used_ - 1]; }
+  void pop_back() {
+    back() = R{};
+    --used_;
+    --size_;
+    if (used_ == 0 && chunks_.size() > 1) {
+      chunks_.pop_back();
+      used_ = chunks_.back().size;
+    }
+  }
+  bool empty() const { return size_ == 0; }
+  size_t size() const { return size_; }
+  void MoveTo(std::vector<R>& out) {
+    out.reserve(out.size() + size_);
+    for (size_t c = 0; c < chunks_.size(); ++c) {
+      const size_t n = c + 1 == chunks_.size() ? used_ : chunks_[c].size;
+      for (size_t i = 0; i < n; ++i)
+        out.push_back(std::move(chunks_[c].data[i]));
+      chunks_[c].data.reset();
+    }
+    chunks_.clear();
+    used_ = size_ = 0;
+  }
+
+ private:
+  static constexpr size_t kFirstChunk = 16;
+  static constexpr size_t kMaxChunk = 4096;
+  struct Chunk {
+    std::unique_ptr<R[]> data;
+    size_t size;
+  };
+  std::vector<Chunk> chunks_;
+  size_t used_ = 0;
+  size_t size_ = 0;
+};
+
 // ---- The reader ---------------------------------------------------------------------------
 
 class Reader {
@@ -294,7 +346,7 @@ class Reader {
   int16_t LayerColor(const std::string& name);
 
   template <class R>
-  std::vector<R>& List(bool inBlock);
+  RecordStore<R>& List(bool inBlock);
   template <class R>
   R& Open() {
     return List<R>(openInBlock_).back();
@@ -323,62 +375,77 @@ class Reader {
   int32_t runIhand_ = 0;
   size_t runFirstVertex_ = 0;  // vertex list size when the run started
 
+  RecordStore<TAcadLineBlk> blkLine_, line_;
+  RecordStore<TCircleBlk> blkCircle_, circle_;
+  RecordStore<TArcBlk> blkArc_, arc_;
+  RecordStore<TTextBlk> blkText_, text_;
+  RecordStore<TLwpBlk> blkLwp_, lwp_;
+  RecordStore<TLwpVer> blkVer_, ver_;
+  RecordStore<TSolidBlk> blkSolid_, solid_;
+  RecordStore<TInsertBlk> entInsert_;
+  RecordStore<TFaceBlk> face_;
+  RecordStore<TEllipseBlk> ellipse_;
+  RecordStore<TLeaderBlk> leader_;
+  RecordStore<TSplineBlk> spline_;
+  RecordStore<TDimensionBlk> dimension_;
+
   // Layer name → index of the first layer with that name; cleared whenever the LAYER table
   // changes a layer, so lookups give what a scan in list order would.
   std::unordered_map<std::string, size_t> layerIndex_;
 };
 
 template <>
-std::vector<TAcadLineBlk>& Reader::List(bool b) {
-  return b ? d_.BlkLineAry : d_.LineAry;
+RecordStore<TAcadLineBlk>& Reader::List(bool b) {
+  return b ? blkLine_ : line_;
 }
 template <>
-std::vector<TCircleBlk>& Reader::List(bool b) {
-  return b ? d_.BlkCircleAry : d_.CircleAry;
+RecordStore<TCircleBlk>& Reader::List(bool b) {
+  return b ? blkCircle_ : circle_;
 }
 template <>
-std::vector<TArcBlk>& Reader::List(bool b) {
-  return b ? d_.BlkArcAry : d_.ArcAry;
+RecordStore<TArcBlk>& Reader::List(bool b) {
+  return b ? blkArc_ : arc_;
 }
 template <>
-std::vector<TTextBlk>& Reader::List(bool b) {
-  return b ? d_.BlkTextAry : d_.TextAry;
+RecordStore<TTextBlk>& Reader::List(bool b) {
+  return b ? blkText_ : text_;
 }
 template <>
-std::vector<TLwpBlk>& Reader::List(bool b) {
-  return b ? d_.BlkLwpAry : d_.LwpAry;
+RecordStore<TLwpBlk>& Reader::List(bool b) {
+  return b ? blkLwp_ : lwp_;
 }
 template <>
-std::vector<TLwpVer>& Reader::List(bool b) {
-  return b ? d_.BlkVerAry : d_.VerAry;
+RecordStore<TLwpVer>& Reader::List(bool b) {
+  return b ? blkVer_ : ver_;
 }
 template <>
-std::vector<TInsertBlk>& Reader::List(bool b) {
-  return b ? d_.BlockAry.back().InsertAry : d_.EntInsertAry;
+RecordStore<TSolidBlk>& Reader::List(bool b) {
+  return b ? blkSolid_ : solid_;
 }
 template <>
-std::vector<TSolidBlk>& Reader::List(bool b) {
-  return b ? d_.BlkSolidAry : d_.SolidAry;
+RecordStore<TFaceBlk>& Reader::List(bool) {
+  return face_;
 }
 template <>
-std::vector<TFaceBlk>& Reader::List(bool) {
-  return d_.FaceAry;
+RecordStore<TEllipseBlk>& Reader::List(bool) {
+  return ellipse_;
 }
 template <>
-std::vector<TEllipseBlk>& Reader::List(bool) {
-  return d_.EllipseAry;
+RecordStore<TLeaderBlk>& Reader::List(bool) {
+  return leader_;
 }
 template <>
-std::vector<TLeaderBlk>& Reader::List(bool) {
-  return d_.LeaderAry;
+RecordStore<TSplineBlk>& Reader::List(bool) {
+  return spline_;
 }
 template <>
-std::vector<TSplineBlk>& Reader::List(bool) {
-  return d_.SplineAry;
+RecordStore<TDimensionBlk>& Reader::List(bool) {
+  return dimension_;
 }
+// INSERTs inside a block definition go straight into its InsertAry.
 template <>
-std::vector<TDimensionBlk>& Reader::List(bool) {
-  return d_.DimensionAry;
+TInsertBlk& Reader::Open() {
+  return openInBlock_ ? d_.BlockAry.back().InsertAry.back() : entInsert_.back();
 }
 
 int16_t Reader::LayerColor(const std::string& name) {
@@ -536,27 +603,27 @@ void Reader::StartEntity(Kind kind, bool inBlock) {
       break;
     }
     case Kind::Insert:
-      start(List<TInsertBlk>(inBlock)).dimBlkName = blockName_;
+      (inBlock ? start(d_.BlockAry.back().InsertAry) : start(entInsert_)).dimBlkName = blockName_;
       break;
     case Kind::Face:
-      start(d_.FaceAry);
+      start(face_);
       break;
     case Kind::Ellipse:
-      start(d_.EllipseAry);
+      start(ellipse_);
       break;
     case Kind::Solid:
       start(List<TSolidBlk>(inBlock)).bname = inBlock ? blockName_ : "";
       break;
     case Kind::Leader:
-      start(d_.LeaderAry);
+      start(leader_);
       leaderVertex_ = 0;
       leaderCounting_ = false;
       break;
     case Kind::Spline:
-      start(d_.SplineAry);
+      start(spline_);
       break;
     case Kind::Dimension:
-      start(d_.DimensionAry);
+      start(dimension_);
       break;
     case Kind::None:
       break;
@@ -735,7 +802,6 @@ bool Reader::HandleVertexRun(int code, std::string_view value) {
     return true;
   }
   if (code != 10 && code != 20 && code != 30 && code != 42) return true;
-  if (runInBlock_ && d_.BlockAry.empty()) return true;
   auto& vertices = List<TLwpVer>(runInBlock_);
   if (code == 10) {
     TLwpVer& v = vertices.emplace_back();
@@ -805,6 +871,26 @@ bool Reader::Handle(int code, std::string_view value) {
 }
 
 void Reader::Finish() {
+  blkLine_.MoveTo(d_.BlkLineAry);
+  line_.MoveTo(d_.LineAry);
+  blkCircle_.MoveTo(d_.BlkCircleAry);
+  circle_.MoveTo(d_.CircleAry);
+  blkArc_.MoveTo(d_.BlkArcAry);
+  arc_.MoveTo(d_.ArcAry);
+  blkText_.MoveTo(d_.BlkTextAry);
+  text_.MoveTo(d_.TextAry);
+  blkLwp_.MoveTo(d_.BlkLwpAry);
+  lwp_.MoveTo(d_.LwpAry);
+  blkVer_.MoveTo(d_.BlkVerAry);
+  ver_.MoveTo(d_.VerAry);
+  blkSolid_.MoveTo(d_.BlkSolidAry);
+  solid_.MoveTo(d_.SolidAry);
+  entInsert_.MoveTo(d_.EntInsertAry);
+  face_.MoveTo(d_.FaceAry);
+  ellipse_.MoveTo(d_.EllipseAry);
+  leader_.MoveTo(d_.LeaderAry);
+  spline_.MoveTo(d_.SplineAry);
+  dimension_.MoveTo(d_.DimensionAry);
   if (d_.LayerAry.empty()) {
     d_.LayerAry.emplace_back();
     d_.LayerAry.back().Name = "0";
