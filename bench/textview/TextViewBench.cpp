@@ -117,9 +117,9 @@ void BenchBigText(TextTab& tab, const QString& path, int runs) {
       Median(decode), Median(set), Median(paint), Median(cpu));
 }
 
-void BenchLisp(TextTab& tab, const QString& path, int runs) {
+void BenchLisp(TextTab& tab, const QString& path, int runs, TextHighlighter highlighter) {
   TextView* view = tab.View();
-  view->SetHighlighter(TextHighlighter::AutoLisp);
+  view->SetHighlighter(highlighter);
   LispLexer* lexer = view->LispHighlighter();
   std::vector<double> open, firstStyled, scroll, pageMedian, pageMax, jump, jumpStyled;
   int lines = 0, pages = 0;
@@ -225,7 +225,8 @@ int main(int argc, char** argv) {
   tab.resize(1000, 700);
   tab.show();
   QCoreApplication::processEvents();
-  BenchLisp(tab, lisp, runs);
+  BenchLisp(tab, lisp, runs, TextHighlighter::AutoLisp);
+  BenchLisp(tab, lisp, runs, TextHighlighter::None);  // the same scroll without styling
   BenchBigText(tab, big, runs);
   return 0;
 }
