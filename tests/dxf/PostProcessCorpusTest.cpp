@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "dxf/DxfReader.h"
 #include "dxf/HeaderScan.h"
@@ -51,6 +54,25 @@ TEST(PostProcessCorpus, EveryDxfIsPostProcessed) {
   }
   EXPECT_GT(files, 40);
   EXPECT_GT(drawn, 0u);
+}
+
+// Cut short anywhere, a drawing leaves polylines without vertices, INSERTs without blocks and
+// half-read records behind: post-processing takes them all.
+TEST(PostProcessCorpus, TruncatedDrawingsArePostProcessed) {
+  const std::filesystem::path folder = std::filesystem::path(KESTREL_CORPUS_DIR) / "dxf";
+  for (const char* name : {"qcad_block_negative_scale.dxf", "ezdxf_uncommon.dxf",
+                           "ezdxf_dimension_in_nested_blocks.dxf", "libredwg_example_r12.dxf"}) {
+    SCOPED_TRACE(name);
+    std::ifstream in(folder / name, std::ios::binary);
+    if (!in) GTEST_SKIP() << "no corpus file " << name;
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    for (size_t cut = 0; cut < bytes.size(); cut += 1 + bytes.size() / 100) {
+      Drawing d;
+      ReadDxfBuffer(d, std::string_view(bytes).substr(0, cut), name, TextEncoding::Utf8);
+      ASSERT_TRUE(PostProcessDrawing(d)) << "cut at " << cut;
+      ASSERT_TRUE(IsFinite(d.DrawingExtents)) << "cut at " << cut;
+    }
+  }
 }
 
 }  // namespace
