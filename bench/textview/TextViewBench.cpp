@@ -161,9 +161,11 @@ void BenchLisp(TextTab& tab, const QString& path, int runs, TextHighlighter high
     jumpStyled.push_back(double(lexer->LinesStyledCount() - beforeJump));
   }
   std::printf(
-      "open %.2f MB AutoLISP (%d lines), %d runs, median: open %.1f ms, %.0f lines "
-      "styled by the first paint\n",
-      QFileInfo(path).size() / 1048576.0, lines, runs, Median(open), Median(firstStyled));
+      "open %.2f MB AutoLISP file (%d lines), highlighter %s, %d runs, median: open %.1f ms, "
+      "%.0f lines styled by the first paint\n",
+      QFileInfo(path).size() / 1048576.0, lines,
+      highlighter == TextHighlighter::AutoLisp ? "AutoLISP" : "none", runs, Median(open),
+      Median(firstStyled));
   std::printf(
       "full scroll over %d pages: %.0f ms in all, %.2f ms per page (median), %.2f ms "
       "worst page; each line styled %.2f times\n",
