@@ -148,6 +148,39 @@ BENCHMARK(BM_ArrowKeyThroughTextFiles)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+// One large text file selected: the whole file is read, decoded and handed to the view.
+void BM_SelectLargeTextFile(benchmark::State& state) {
+  QTemporaryDir dir;
+  Window win;
+  const QByteArray block = SmallSource(1 << 20);
+  const QString path = dir.filePath("big.txt");
+  {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    for (int64_t n = 0; n < state.range(0); n += block.size())
+      f.write(block);
+  }
+  for (const QString& p : {dir.filePath("small.txt"), path}) {
+    auto* item = new QStandardItem("[23/08/12] " + p);
+    item->setData(uint(0x57081E2A), Qt::UserRole + 1);
+    win.model.appendRow(item);
+  }
+  QFile(dir.filePath("small.txt")).open(QIODevice::WriteOnly);
+  for (auto _ : state) {
+    win.list->setCurrentIndex(win.model.index(1, 0));
+    win.text->viewport()->repaint();
+    state.PauseTiming();
+    win.list->setCurrentIndex(win.model.index(0, 0));
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_SelectLargeTextFile)
+    ->Arg(100 << 20)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -163,12 +163,12 @@ void PreviewDispatch::LoadTextView(const std::string& path, const std::string& e
     }
     return;
   }
-  const std::optional<std::string> bytes = ReadWholeFile(path);
+  std::optional<std::string> bytes = ReadWholeFile(path);
   if (!bytes) {
     SetText("read error!");
     return;
   }
-  const std::optional<TDecodedText> text = DecodeForTextView(*bytes);
+  const std::optional<TDecodedText> text = DecodeOwnedForTextView(std::move(*bytes));
   SetText(text ? text->text : std::string("!Encoding Error!"));
 }
 

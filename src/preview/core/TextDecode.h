@@ -22,6 +22,9 @@ struct TDecodedText {
 // std::nullopt when every attempt fails, which only a file with a byte-order mark and bytes
 // invalid in the mark's encoding does: ASCII shows bytes above 127 as U+FFFD rather than fail.
 std::optional<TDecodedText> DecodeForTextView(std::string_view bytes);
+// The same, reusing the buffer of `bytes` for the text when it is UTF-8 already: a large file
+// is then not held twice.
+std::optional<TDecodedText> DecodeOwnedForTextView(std::string&& bytes);
 
 // The whole file, or std::nullopt when it cannot be opened or read. `path` is UTF-8.
 std::optional<std::string> ReadWholeFile(const std::string& path);
