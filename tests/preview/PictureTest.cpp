@@ -77,6 +77,37 @@ TEST(Picture, DamagedFilesFailWithoutCrashing) {
   }
 }
 
+TEST(Picture, HostileSizesAreBounded) {
+  QTemporaryDir dir;
+  // A PNG header claiming 30000 x 30000 pixels: refused (Qt's allocation limit), no crash.
+  const QString png = dir.filePath("huge.png");
+  {
+    QFile f(png);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(
+        QByteArray("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00"
+                   "\x75\x30\x00\x00\x75\x30\x08\x06\x00\x00\x00\x66\x27\xF8\xBA",
+                   33));
+  }
+  EXPECT_TRUE(LoadPicture(png).isNull());
+
+  // The WMF fixture at one unit per inch: 100 inches wide at 96 dpi. Drawn, but bounded.
+  QByteArray wmf = ReadFixture("red-green.wmf");
+  wmf[14] = 1;
+  wmf[15] = 0;
+  uint16_t checksum = 0;
+  for (int i = 0; i < 20; i += 2)
+    checksum ^= uint16_t(uchar(wmf[i]) | uchar(wmf[i + 1]) << 8);
+  wmf[20] = char(checksum & 0xFF);
+  wmf[21] = char(checksum >> 8);
+  const auto svg = WmfToSvg(wmf);
+  ASSERT_TRUE(svg);
+  const QImage image = RasterizeSvg(*svg);
+  ASSERT_FALSE(image.isNull());
+  EXPECT_LE(std::max(image.width(), image.height()), 4096);
+  ExpectRedGreen(image);
+}
+
 TEST(Picture, DrawsOnBlackScaledOrCentred) {
   QImage picture(40, 20, QImage::Format_RGB32);
   picture.fill(Qt::white);
