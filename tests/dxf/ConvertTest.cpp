@@ -262,11 +262,13 @@ TEST(ConvertTilted, ArcsStepFromStartToEnd) {
     arc.st = c.st;
     arc.ed = c.ed;
     arc.code210 = kDown;
+    arc.code67 = 1;
     d.ArcAry = {arc};
     ConvertTiltedArcs(d, 10);
     EXPECT_EQ(d.ArcAry[0].code67, -1);
     ASSERT_EQ(d.LineAry.size(), c.angles.size() - 1);
     for (size_t k = 0; k + 1 < c.angles.size(); ++k) {
+      EXPECT_EQ(d.LineAry[k].code67, 1);  // paper space stays paper space
       ExpectLine(d.LineAry[k], PolarPoint({}, c.angles[k] * kDegToRad, 2),
                  PolarPoint({}, c.angles[k + 1] * kDegToRad, 2), 1e-12);
     }
