@@ -8,6 +8,8 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <cstring>
+#include <string>
 
 #include "preview/LispLexer.h"
 #include "preview/TextViewDecorations.h"
@@ -40,6 +42,57 @@ QFont Consolas(double points) {
   font.setFixedPitch(true);
   font.setPointSizeF(points);
   return font;
+}
+
+// Scintilla lays out a whole line to paint any part of it, at about a microsecond a byte here,
+// so a file of one 100 MB line would hold the window for minutes. Longer lines are shown broken
+// into pieces of at most this many bytes (never inside a character).
+constexpr size_t kLongestShownLine = 10000;
+
+bool IsLineBreak(char c) {
+  return c == '\n' || c == '\r';
+}
+
+bool HasOverlongLine(std::string_view text) {
+  size_t lineStart = 0;
+  while (lineStart < text.size()) {
+    const void* lf = std::memchr(text.data() + lineStart, '\n', text.size() - lineStart);
+    const size_t end = lf ? size_t(static_cast<const char*>(lf) - text.data()) : text.size();
+    if (end - lineStart > kLongestShownLine) {
+      // Maybe lines that end in CR alone.
+      size_t run = 0;
+      for (size_t i = lineStart; i < end; ++i) {
+        run = text[i] == '\r' ? 0 : run + 1;
+        if (run > kLongestShownLine) return true;
+      }
+    }
+    lineStart = end + 1;
+  }
+  return false;
+}
+
+std::string BreakOverlongLines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / kLongestShownLine + 1);
+  size_t run = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (IsLineBreak(c)) {
+      run = 0;
+    } else {
+      // Break before the character that would not fit; a run of stray continuation bytes
+      // is cut anywhere.
+      const auto u = static_cast<unsigned char>(c);
+      const size_t length = u < 0x80 ? 1 : u < 0xC0 ? 0 : u < 0xE0 ? 2 : u < 0xF0 ? 3 : 4;
+      if ((length > 0 && run + length > kLongestShownLine) || run >= kLongestShownLine) {
+        out += '\n';
+        run = 0;
+      }
+      ++run;
+    }
+    out += c;
+  }
+  return out;
 }
 
 uint32_t Bgr(const QColor& c) {
@@ -238,6 +291,11 @@ void TextView::SetTextUtf8(const QByteArray& utf8) {
 }
 
 void TextView::SetTextUtf8(std::string_view utf8) {
+  if (HasOverlongLine(utf8)) {
+    const std::string broken = BreakOverlongLines(utf8);
+    SetTextUtf8(std::string_view(broken));
+    return;
+  }
   hasLines_ = !utf8.empty();
   ChangeText([&] {
     SendScintilla(SCI_CLEARALL);

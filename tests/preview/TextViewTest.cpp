@@ -109,6 +109,24 @@ TEST_F(TextViewTest, LinesAreAddedClearedAndSet) {
   EXPECT_EQ(Send(v, Sci::SCI_GETLENGTH), 5);
 }
 
+// Scintilla lays out whole lines: a file of one huge line is shown in pieces instead of
+// holding the window for minutes. Characters are never cut, other lines are untouched.
+TEST_F(TextViewTest, OverlongLinesAreShownInPieces) {
+  const QString ascii(25000, QLatin1Char('a'));
+  const QString kana(5000, QChar(0x3042));  // 15,000 bytes of UTF-8
+  view()->SetText(ascii + "\nshort\r" + kana);
+  const std::vector<int> lengths = {10000, 10000, 5000, 5, 3333, 1667};
+  ASSERT_EQ(view()->LineCount(), int(lengths.size()));
+  QString joined;
+  for (int i = 0; i < view()->LineCount(); ++i) {
+    EXPECT_EQ(view()->Line(i).size(), lengths[i]) << i;
+    joined += view()->Line(i);
+  }
+  EXPECT_EQ(joined, ascii + "short" + kana);
+  view()->SetText(QString(10000, QLatin1Char('b')) + "\n");
+  EXPECT_EQ(view()->LineCount(), 2);
+}
+
 TEST_F(TextViewTest, FindNextAndPreviousWalkAndCollapseAtTheEnds) {
   Load("abc xABCx\nnone\n  aBc");
   // Any case, also inside words; each find goes on from the caret.
