@@ -5,7 +5,10 @@
 #include <QPen>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <span>
+#include <tuple>
+#include <vector>
 
 namespace kestrel::render {
 
@@ -50,6 +53,9 @@ QPainter::CompositionMode ToComposition(PenMode mode) {
 // that every pixel stays where the integer end points put it.
 constexpr double kFar = 1 << 20;
 
+// Full circles up to this many chords take their turning step from a table.
+constexpr int kTurnSteps = 4096;
+
 // Liang–Barsky: keeps the part of the segment inside the box; false when none is.
 bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double lo, double hix,
                  double hiy) {
@@ -92,7 +98,13 @@ QString DefaultFontFace() {
   return face;
 }
 
-QtCanvas::QtCanvas(QImage& image) : image_(image), painter_(&image) {
+QtCanvas::QtCanvas(QImage& image)
+    : painter_(&image),
+      bits_(image.bits()),
+      stride_(image.bytesPerLine()),
+      width_(image.width()),
+      height_(image.height()),
+      reach_(std::hypot(width_, height_) / 2 + 16) {
   font_.height = 16;
   font_.faceName = DefaultFontFace().toStdString();
   painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -146,7 +158,7 @@ void QtCanvas::LineTo(int x, int y) {
   UsePen();
   double x1 = from.x, y1 = from.y, x2 = x, y2 = y;
   if (std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) > kFar) {
-    if (!ClipSegment(x1, y1, x2, y2, -16, image_.width() + 16.0, image_.height() + 16.0)) return;
+    if (!ClipSegment(x1, y1, x2, y2, -16, width_ + 16.0, height_ + 16.0)) return;
   }
   painter_.drawLine(QPointF(x1, y1), QPointF(x2, y2));
 }
@@ -169,8 +181,8 @@ void QtCanvas::ThinLine(ScreenPoint a, ScreenPoint b) {
   const int64_t minor = xMajor ? std::llabs(dy) : std::llabs(dx);
   const int sMajor = (xMajor ? dx : dy) < 0 ? -1 : 1, sMinor = (xMajor ? dy : dx) < 0 ? -1 : 1;
   const int64_t majorStart = xMajor ? a.x : a.y, minorStart = xMajor ? a.y : a.x;
-  const int64_t majorLimit = xMajor ? image_.width() : image_.height();
-  const int64_t minorLimit = xMajor ? image_.height() : image_.width();
+  const int64_t majorLimit = xMajor ? width_ : height_;
+  const int64_t minorLimit = xMajor ? height_ : width_;
 
   // Steps 0 .. major − 1 (the last pixel is left out); only those on the canvas are walked.
   int64_t first = 0, last = major - 1;
@@ -188,8 +200,8 @@ void QtCanvas::ThinLine(ScreenPoint a, ScreenPoint b) {
   int64_t num = 2 * first * minor + major;
   int64_t q = num / twoMajor, r = num % twoMajor;
   const QRgb rgb = ToRgb(pen_.color);
-  uchar* bits = image_.bits();
-  const qsizetype stride = image_.bytesPerLine();
+  uchar* const bits = bits_;
+  const qsizetype stride = stride_;
   for (int64_t i = first; i <= last; ++i) {
     int64_t mj = majorStart + sMajor * i, mn = minorStart + sMinor * q;
     bool on = true;
@@ -249,16 +261,16 @@ void QtCanvas::Rectangle(int left, int top, int right, int bottom) {
 }
 
 void QtCanvas::SetPixel(int x, int y, Color color) {
-  if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
   // SetPixel ignores the pen mode.
-  reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = 0xFF000000 | ToRgb(color);
+  reinterpret_cast<QRgb*>(bits_ + y * stride_)[x] = 0xFF000000 | ToRgb(color);
 }
 
 void QtCanvas::Arc(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) {
   if (right <= left || bottom <= top) return;
   const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
   const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
-  const int w = image_.width(), h = image_.height();
+  const int w = width_, h = height_;
   if (cx + rx < -1 || cx - rx > w + 1 || cy + ry < -1 || cy - ry > h + 1) return;
   double start = RadialAngle(cx, cy, x1, y1), end = RadialAngle(cx, cy, x2, y2);
   double span = end - start;
@@ -271,16 +283,16 @@ void QtCanvas::Arc(int left, int top, int right, int bottom, int x1, int y1, int
 
   // A circle much larger than the canvas (a close zoom) is drawn only along the angles at
   // which it can pass over the canvas, so its cost stays that of a canvas-sized one.
-  const double reach = std::hypot(w, h) / 2 + 16;  // a disc around the canvas
+  const double reach = reach_;
   if (r > 2 * reach) {
     const double ccx = w / 2.0, ccy = h / 2.0;
     const double dist = std::hypot(ccx - cx, ccy - cy);
     if (std::fabs(dist - r) > reach + std::fabs(rx - ry)) return;
     const double phi = std::atan2(cy - ccy, ccx - cx);
     const double delta = std::asin(std::min(1.0, (reach + std::fabs(rx - ry)) / dist)) + 1e-3;
-    double lo = std::fmod(phi - delta - a0, 2 * M_PI);
-    if (lo < 0) lo += 2 * M_PI;
-    for (double from : {lo, lo - 2 * M_PI}) {
+    double lo = std::fmod(phi - delta - a0, 2 * std::numbers::pi);
+    if (lo < 0) lo += 2 * std::numbers::pi;
+    for (double from : {lo, lo - 2 * std::numbers::pi}) {
       double a = std::max(0.0, from), b = std::min(sweep, from + 2 * delta);
       if (a < b) ArcChords(cx, cy, rx, ry, a0 + a, b - a, false);
     }
@@ -296,30 +308,50 @@ void QtCanvas::Arc(int left, int top, int right, int bottom, int x1, int y1, int
   ArcChords(cx, cy, rx, ry, a0, sweep, full);
 }
 
-// A polyline whose chords stay within a quarter pixel of the curve: it costs a fraction of
-// QPainter's path stroking, which matters when a drawing holds many thousands of circles.
-// A full circle gets a multiple of four chords from angle 0, so it touches the middle of each
-// side of its square.
+// A polyline whose chords stay within half a pixel of the curve, about what rounding to whole
+// pixels costs anyway: it is a fraction of QPainter's path stroking, which matters when a
+// drawing holds many thousands of circles. A full circle gets a multiple of four chords from
+// angle 0, so it touches the middle of each side of its square.
 void QtCanvas::ArcChords(double cx, double cy, double rx, double ry, double a0, double sweep,
                          bool full) {
-  const int w = image_.width(), h = image_.height();
-  const double step = std::sqrt(2.0 / std::max(0.5, std::max(rx, ry)));
+  const int w = width_, h = height_;
+  const double step = 2 / std::sqrt(std::max(0.5, std::max(rx, ry)));
   int n = int(std::min(1e5, std::ceil(sweep / step)));
   if (full) n = std::max(4, (n + 3) / 4 * 4);
   n = std::max(n, 1);
-  // The chord ends turn by a fixed angle: one sine and cosine for the whole arc.
-  const double cs = std::cos(sweep / n), sn = std::sin(sweep / n);
-  double c = std::cos(a0), si = std::sin(a0);
+  // The chord ends turn by a fixed angle: one sine and cosine for the whole arc, taken from a
+  // table for the full circles that most drawings are made of.
+  double cs, sn;
+  if (full && n <= kTurnSteps) {
+    static const auto table = [] {
+      std::vector<std::pair<double, double>> t(kTurnSteps + 1);
+      for (int k = 1; k <= kTurnSteps; ++k)
+        t[size_t(k)] = {std::cos(2 * std::numbers::pi / k), std::sin(2 * std::numbers::pi / k)};
+      return t;
+    }();
+    std::tie(cs, sn) = table[size_t(n)];
+  } else {
+    cs = std::cos(sweep / n), sn = std::sin(sweep / n);
+  }
+  const double c0 = a0 == 0 ? 1 : std::cos(a0), s0 = a0 == 0 ? 0 : std::sin(a0);
+  double c = c0, si = s0;
   double px = cx + rx * c, py = cy - ry * si;
   for (int i = 1; i <= n; ++i) {
     double nc = c * cs - si * sn;
     si = si * cs + c * sn;
     c = nc;
-    if (i == n) c = std::cos(a0 + sweep), si = std::sin(a0 + sweep);
+    if (i == n) {
+      if (full)
+        c = c0, si = s0;
+      else
+        c = std::cos(a0 + sweep), si = std::sin(a0 + sweep);
+    }
     double qx = cx + rx * c, qy = cy - ry * si;
     double sx = px, sy = py, ex = qx, ey = qy;
     px = qx, py = qy;
-    if (!ClipSegment(sx, sy, ex, ey, -16, w + 16.0, h + 16.0)) continue;
+    bool inside = std::min({sx, sy, ex, ey}) >= -16 && std::max(sx, ex) <= w + 16.0 &&
+                  std::max(sy, ey) <= h + 16.0;
+    if (!inside && !ClipSegment(sx, sy, ex, ey, -16, w + 16.0, h + 16.0)) continue;
     ScreenPoint a{int(std::nearbyint(sx)), int(std::nearbyint(sy))};
     ScreenPoint b{int(std::nearbyint(ex)), int(std::nearbyint(ey))};
     if (a == b) continue;

@@ -54,8 +54,12 @@ class QtCanvas : public Canvas {
   void ArcChords(double cx, double cy, double rx, double ry, double a0, double sweep, bool full);
   void UseMode(PenMode mode);
 
-  QImage& image_;
   QPainter painter_;
+  // The image's pixels, written directly by one-pixel lines and SetPixel.
+  uchar* bits_;
+  qsizetype stride_;
+  int width_, height_;
+  double reach_;  // radius of a disc holding the canvas with a margin
   Pen pen_;
   Brush brush_;
   FontDesc font_;
