@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -88,6 +90,15 @@ TEST_F(TextViewTest, StartsEmptyReadOnlyBlackWithTheFormSettings) {
   QTest::keyClick(v, Qt::Key_Tab);
   EXPECT_EQ(v->Line(0), QStringLiteral("abc"));
   EXPECT_TRUE(v->hasFocus());
+
+  // The popup menu is the one the window gives it.
+  QMenu menu;
+  menu.addAction("x");
+  v->SetContextMenu(&menu);
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), v->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(v->viewport(), &event);
+  EXPECT_TRUE(menu.isVisible());
+  menu.hide();
 }
 
 TEST_F(TextViewTest, LinesAreAddedClearedAndSet) {
