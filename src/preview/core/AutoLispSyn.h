@@ -129,6 +129,8 @@ namespace autolisp {
 constexpr int kKeywordCount = 419;
 constexpr int kSlotCount = 5051;
 
+extern const char* const kKeywordText[kKeywordCount];  // as written, e.g. "Boole", "T"
+
 const std::vector<std::string>& KeywordList();  // as written, e.g. "Boole", "T"
 int KeywordSlot(int index);                     // slot of keyword `index` (0..5050)
 int SlotEntry(int slot);                        // keyword index held by `slot`, or -1
