@@ -98,8 +98,21 @@ QString DefaultFontFace() {
   return face;
 }
 
+namespace {
+
+// Lines and pixels are written straight into the image, which needs 32-bit pixels.
+QImage& As32Bit(QImage& image) {
+  if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32 &&
+      image.format() != QImage::Format_ARGB32_Premultiplied) {
+    image = image.convertToFormat(QImage::Format_RGB32);
+  }
+  return image;
+}
+
+}  // namespace
+
 QtCanvas::QtCanvas(QImage& image)
-    : painter_(&image),
+    : painter_(&As32Bit(image)),
       bits_(image.bits()),
       stride_(image.bytesPerLine()),
       width_(image.width()),

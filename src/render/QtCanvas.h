@@ -18,7 +18,8 @@ QString DefaultFontFace();
 
 class QtCanvas : public Canvas {
  public:
-  // Paints on `image` (32-bit RGB) until destroyed; the image must outlive the canvas.
+  // Paints on `image` until destroyed; the image must outlive the canvas. An image of another
+  // pixel format is converted to 32-bit RGB first.
   explicit QtCanvas(QImage& image);
 
   const Pen& GetPen() const override { return pen_; }

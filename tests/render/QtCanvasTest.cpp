@@ -167,6 +167,21 @@ TEST(QtCanvas, ArcsRunCounterClockwiseFromStartRadialToEndRadial) {
   EXPECT_EQ(At(img, 10, 10), kBlack);
 }
 
+TEST(QtCanvas, ImagesOfOtherFormatsAreConvertedBeforeDrawing) {
+  QImage img(8, 4, QImage::Format_RGB888);
+  img.fill(Qt::black);
+  {
+    QtCanvas c(img);
+    c.SetPenColor(kRed);
+    c.MoveTo(0, 1);
+    c.LineTo(8, 1);
+    c.SetPixel(7, 3, kWhite);
+  }
+  EXPECT_EQ(img.format(), QImage::Format_RGB32);
+  EXPECT_EQ(At(img, 7, 1), kRed);
+  EXPECT_EQ(At(img, 7, 3), kWhite);
+}
+
 TEST(QtCanvas, HugeCoordinatesAreClippedNotHung) {
   QImage img = Blank(50, 50);
   {
