@@ -97,9 +97,12 @@ std::string_view LispLexer::LineText(int line, int* eolLength) const {
                         : end;
   *eolLength = int(next - end);
   if (end <= start) return {};
-  const char* p = reinterpret_cast<const char*>(
-      Send(e, QsciScintillaBase::SCI_GETRANGEPOINTER, start, end - start));
-  return p ? std::string_view(p, end - start) : std::string_view();
+  // The whole text as one block: the view only ever appends, so Scintilla's gap is already at
+  // the end and this costs nothing. (A pointer does not fit the long that SendScintilla returns
+  // on 64-bit Windows, hence the pointer-result call.)
+  const char* p = static_cast<const char*>(
+      e->SendScintillaPtrResult(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+  return p ? std::string_view(p + start, end - start) : std::string_view();
 }
 
 void LispLexer::EnsureRanges(int lines) {

@@ -314,9 +314,8 @@ QString TextView::Line(int index) const {
   if (index < 0 || index >= LineCount()) return {};
   const long start = SendScintilla(SCI_POSITIONFROMLINE, index);
   const long end = SendScintilla(SCI_GETLINEENDPOSITION, index);
-  const char* p =
-      reinterpret_cast<const char*>(SendScintilla(SCI_GETRANGEPOINTER, start, end - start));
-  return p ? QString::fromUtf8(p, end - start) : QString();
+  const char* p = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+  return p ? QString::fromUtf8(p + start, end - start) : QString();
 }
 
 void TextView::BeginUpdate() {
