@@ -204,6 +204,9 @@ void MainWindow::BuildTabs() {
   tabs_->addTab(BuildTextTab(), " TEXT");
   tabs_->addTab(BuildPdfTab(), "  PDF");
   tabs_->addTab(BuildDrawingTab(), "  DXF, Image");
+  // The tab bars clip rather than push the splitter: the left panel keeps its designed width.
+  for (int i = 0; i < tabs_->count(); ++i) tabs_->widget(i)->setMinimumSize(50, 50);
+  tabs_->setMinimumWidth(100);
 }
 
 QWidget* MainWindow::BuildTextTab() {
