@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImageIOHandler>
 #include <QImageReader>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -122,7 +123,7 @@ QImage RasterizeSvg(const QByteArray& svg) {
   return image;
 }
 
-QImage LoadPicture(const QString& path) {
+QImage LoadPicture(const QString& path, QSize fitInto) {
   const QString ext = QFileInfo(path).suffix().toUpper();
   if (ext == QLatin1String("WMF") || ext == QLatin1String("EMF")) {
     const auto bytes = ReadSmallFile(path);
@@ -132,6 +133,13 @@ QImage LoadPicture(const QString& path) {
   }
   QImageReader reader(path);
   reader.setDecideFormatFromContent(true);
+  if (fitInto.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
+    QSize size = reader.size();
+    if (size.isValid() && (size.width() > fitInto.width() || size.height() > fitInto.height())) {
+      size.scale(fitInto, Qt::KeepAspectRatio);
+      reader.setScaledSize(size.expandedTo(QSize(1, 1)));
+    }
+  }
   return reader.read();
 }
 
@@ -140,14 +148,13 @@ QImage PictureOnBlack(const QImage& picture, QSize target, PictureFit fit) {
   out.fill(Qt::black);
   if (picture.isNull()) return out;
   QPainter painter(&out);
-  QSize size = picture.size();
-  if (fit == PictureFit::ScaleToFit) {
-    size.scale(out.size(), Qt::KeepAspectRatio);
-    size = size.expandedTo(QSize(1, 1));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  QImage shown = picture;
+  if (fit == PictureFit::ScaleToFit && picture.size() != out.size()) {
+    // Area-averaged, so that a large picture does not alias when shrunk to a thumbnail.
+    shown = picture.scaled(out.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
   }
-  const QPoint at((out.width() - size.width()) / 2, (out.height() - size.height()) / 2);
-  painter.drawImage(QRect(at, size), picture);
+  const QPoint at((out.width() - shown.width()) / 2, (out.height() - shown.height()) / 2);
+  painter.drawImage(at, shown);
   return out;
 }
 

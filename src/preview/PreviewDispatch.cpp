@@ -64,7 +64,7 @@ void PreviewDispatch::ClearPicture(ImageBox* box) {
 }
 
 void PreviewDispatch::ShowPictureFile(const QString& path, ImageBox* box, bool scaleToFit) {
-  const QImage picture = LoadPicture(path);
+  const QImage picture = LoadPicture(path, scaleToFit ? box->size() : QSize());
   if (picture.isNull()) {
     ClearPicture(box);
     return;

@@ -46,6 +46,10 @@ TEST(Picture, LoadsEveryPictureType) {
     // JPEG is lossy: compare loosely.
     EXPECT_GT(qRed(image.pixel(5, 10)), 200);
     EXPECT_GT(qGreen(image.pixel(35, 10)), 200);
+    // A size to fit into never makes a picture larger, nor changes its proportions.
+    const QImage fitted = LoadPicture(path, QSize(10, 10));
+    EXPECT_TRUE(fitted.size() == QSize(10, 5) || fitted.size() == source.size())
+        << fitted.size().width();
   }
   for (const char* name : {"red-green.wmf", "red-green.emf"}) {
     SCOPED_TRACE(name);
