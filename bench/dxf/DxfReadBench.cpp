@@ -1,0 +1,127 @@
+// Timed runs of the DXF reader against the floor: a bare loop that maps the file, splits its
+// lines and parses the coordinate values with std::from_chars.
+//
+//   kestrel_dxf_bench read|floor FILE [RUNS]
+//
+// Prints one line: mode, file size, median seconds and MB/s over RUNS runs (default 5).
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dxf/DxfReader.h"
+#include "dxf/HeaderScan.h"
+
+namespace {
+
+// The floor: what any reader of this file must at least do.
+double FloorPass(const char* path, size_t& pairs) {
+  const int fd = ::open(path, O_RDONLY);
+  struct stat st {};
+  ::fstat(fd, &st);
+  const size_t size = size_t(st.st_size);
+  void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  ::madvise(map, size, MADV_SEQUENTIAL);
+  const char* p = static_cast<const char*>(map);
+  const char* const end = p + size;
+  double sum = 0;
+  int code = 0;
+  bool isCode = true;
+  pairs = 0;
+  while (p < end) {
+    const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+    const char* lineEnd = nl ? nl : end;
+    const char* e = lineEnd;
+    if (e > p && e[-1] == '\r') --e;
+    const char* b = p;
+    while (b < e && *b == ' ')
+      ++b;
+    if (isCode) {
+      code = 0;
+      std::from_chars(b, e, code);
+    } else {
+      ++pairs;
+      if (code >= 10 && code <= 39) {
+        double v = 0;
+        std::from_chars(b, e, v);
+        sum += v;
+      }
+    }
+    isCode = !isCode;
+    p = nl ? nl + 1 : end;
+  }
+  ::munmap(map, size);
+  ::close(fd);
+  return sum;
+}
+
+double CpuSeconds() {
+  timespec ts{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fputs("usage: kestrel_dxf_bench read|floor FILE [RUNS]\n", stderr);
+    return 2;
+  }
+  const std::string mode = argv[1];
+  const char* path = argv[2];
+  const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+  struct stat st {};
+  if (::stat(path, &st) != 0) {
+    std::perror(path);
+    return 1;
+  }
+  const double mb = double(st.st_size) / 1e6;
+
+  // Wall time, and the process's CPU time, which a busy shared machine disturbs less.
+  std::vector<double> seconds;
+  std::vector<double> cpuSeconds;
+  size_t records = 0;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = CpuSeconds();
+    if (mode == "floor") {
+      FloorPass(path, records);
+    } else {
+      const kestrel::dxf::DxfVersion version = kestrel::dxf::ScanDxfVersion(path);
+      kestrel::dxf::Drawing drawing;
+      const std::string error =
+          kestrel::dxf::ReadDxfFile(drawing, path, kestrel::dxf::DxfTextEncoding(version));
+      if (!error.empty()) {
+        std::fprintf(stderr, "%s: %s\n", path, error.c_str());
+        return 1;
+      }
+      records = drawing.LineAry.size() + drawing.BlkLineAry.size() + drawing.CircleAry.size() +
+                drawing.ArcAry.size() + drawing.TextAry.size() + drawing.VerAry.size() +
+                drawing.EntInsertAry.size();
+    }
+    seconds.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    cpuSeconds.push_back(CpuSeconds() - cpuStart);
+  }
+  std::sort(seconds.begin(), seconds.end());
+  std::sort(cpuSeconds.begin(), cpuSeconds.end());
+  const double median = seconds[seconds.size() / 2];
+  const double cpuMedian = cpuSeconds[cpuSeconds.size() / 2];
+  std::printf(
+      "%s %.1f MB: wall median %.3f s (%.0f MB/s), cpu median %.3f s (%.0f MB/s); runs %d, "
+      "wall min %.3f s max %.3f s; %zu\n",
+      mode.c_str(), mb, median, mb / median, cpuMedian, mb / cpuMedian, runs, seconds.front(),
+      seconds.back(), records);
+  return 0;
+}
