@@ -26,7 +26,7 @@ std::string Tokens(const std::vector<std::string>& lines, TRangeState range = rs
   return out;
 }
 
-TEST(LispTokenizer, LinesFromTheDescription) {
+TEST(LispTokenizer, TypicalLines) {
   struct Case {
     std::vector<std::string> lines;
     std::string tokens;
