@@ -53,6 +53,9 @@ QPainter::CompositionMode ToComposition(PenMode mode) {
 // that every pixel stays where the integer end points put it.
 constexpr double kFar = 1 << 20;
 
+// Texts up to this many UTF-16 units are measured as laid out, kerning included.
+constexpr qsizetype kShapedLength = 2000;
+
 // Full circles up to this many chords take their turning step from a table.
 constexpr int kTurnSteps = 4096;
 
@@ -382,7 +385,7 @@ void QtCanvas::SetFont(const FontDesc& font) {
   current_ = nullptr;
 }
 
-const QtCanvas::RealFont& QtCanvas::Realize() {
+QtCanvas::RealFont& QtCanvas::Realize() {
   if (current_) return *current_;
   auto key = std::make_tuple(font_.height, font_.width, font_.faceName);
   auto it = fonts_.find(key);
@@ -418,6 +421,13 @@ const QtCanvas::RealFont& QtCanvas::Realize() {
 void QtCanvas::TextOut(int x, int y, std::string_view text) {
   const RealFont& rf = Realize();
   if (!rf.drawable || text.empty()) return;
+  QString shown = QString::fromUtf8(text.data(), qsizetype(text.size()));
+  // Characters beyond the far side of the canvas cannot show; leaving them out keeps a
+  // text of a million characters from costing seconds on every redraw.
+  const double far = std::hypot(x - width_ / 2.0, y - height_ / 2.0) + reach_;
+  const double narrowest = std::max(0.5, 0.25 * rf.font.pixelSize() * rf.xScale);
+  const double limit = far / narrowest + 1;
+  if (limit < double(shown.size())) shown.truncate(qsizetype(limit));
   PenMode mode = paintedMode_;
   UseMode(PenMode::Copy);
   painter_.save();
@@ -426,16 +436,29 @@ void QtCanvas::TextOut(int x, int y, std::string_view text) {
   if (rf.xScale != 1) painter_.scale(rf.xScale, 1);
   painter_.setFont(rf.font);
   painter_.setPen(ToQColor(fontColor_));
-  painter_.drawText(QPointF(0, rf.ascent), QString::fromUtf8(text.data(), qsizetype(text.size())));
+  painter_.drawText(QPointF(0, rf.ascent), shown);
   painter_.restore();
   UseMode(mode);
 }
 
 int QtCanvas::TextWidth(std::string_view text) {
-  const RealFont& rf = Realize();
+  RealFont& rf = Realize();
   QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
   if (!rf.drawable) return int(std::min<double>(1e9, double(s.size()) * std::max(1, font_.width)));
-  return int(std::lround(QFontMetricsF(rf.font).horizontalAdvance(s) * rf.xScale));
+  QFontMetricsF metrics(rf.font);
+  double width = 0;
+  if (s.size() <= kShapedLength) {
+    width = metrics.horizontalAdvance(s);
+  } else {
+    // Shaping a very long text costs far more than adding up its characters' advances, and
+    // kerning cannot matter at a length no canvas shows whole.
+    for (QChar c : s) {
+      auto [it, added] = rf.advances.try_emplace(c.unicode(), 0.0);
+      if (added) it->second = metrics.horizontalAdvance(c);
+      width += it->second;
+    }
+  }
+  return int(std::nearbyint(std::min(1e9, width * rf.xScale)));
 }
 
 }  // namespace kestrel::render

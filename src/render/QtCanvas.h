@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <map>
 #include <tuple>
+#include <unordered_map>
 
 #include "render/Canvas.h"
 
@@ -48,8 +49,9 @@ class QtCanvas : public Canvas {
     double ascent = 0;
     double xScale = 1;     // horizontal scale that gives the average character width
     bool drawable = true;  // false for sizes no view can show
+    std::unordered_map<char16_t, double> advances;  // of single characters, for long texts
   };
-  const RealFont& Realize();
+  RealFont& Realize();
   void UsePen();
   void ThinLine(ScreenPoint a, ScreenPoint b);
   void ArcChords(double cx, double cy, double rx, double ry, double a0, double sweep, bool full);
@@ -69,7 +71,7 @@ class QtCanvas : public Canvas {
   bool penDirty_ = true;
   PenMode paintedMode_ = PenMode::Copy;
   std::map<std::tuple<int, int, std::string>, RealFont> fonts_;
-  const RealFont* current_ = nullptr;
+  RealFont* current_ = nullptr;
 };
 
 }  // namespace kestrel::render

@@ -15,10 +15,20 @@ using dxf::kRadToDeg;
 
 namespace {
 
+// One pass that builds a new string, so that a text full of codes costs linear time.
 void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
-  for (size_t pos = s.find(from); pos != std::string::npos; pos = s.find(from, pos + to.size())) {
-    s.replace(pos, from.size(), to);
+  size_t pos = s.find(from);
+  if (pos == std::string::npos) return;
+  std::string out;
+  out.reserve(s.size());
+  size_t done = 0;
+  for (; pos != std::string::npos; pos = s.find(from, done)) {
+    out.append(s, done, pos - done);
+    out.append(to);
+    done = pos + from.size();
   }
+  out.append(s, done);
+  s = std::move(out);
 }
 
 bool IsGroupLetter(char c) {

@@ -52,6 +52,16 @@ TEST(StripMTextCodes, Table) {
     EXPECT_EQ(StripMTextCodes(c.in), c.out) << c.in;
 }
 
+TEST(TextCleanUp, LongTextsFullOfCodesTakeLinearTime) {
+  std::string symbols, phi, codes;
+  for (int i = 0; i < 200000; ++i)
+    symbols += "%%c", phi += "Φ";
+  for (int i = 0; i < 100000; ++i)
+    codes += R"({\H2;\Lx})";
+  EXPECT_EQ(ReplaceTextSymbols(symbols), phi);
+  EXPECT_EQ(StripMTextCodes(codes), std::string(100000, 'x'));
+}
+
 TEST(Cp932ByteCount, JapaneseCountsTwo) {
   EXPECT_EQ(Cp932ByteCount("ABCD"), 4);
   EXPECT_EQ(Cp932ByteCount("日本語文"), 8);
