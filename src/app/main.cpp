@@ -1,8 +1,10 @@
 // Kestrel: the file list and preview window.
 #include "app/KestrelApplication.h"
 #include "app/MainWindow.h"
+#include "base/HugePages.h"
 
 int main(int argc, char** argv) {
+  kestrel::RestartWithHugePageMalloc(argv);
   kestrel::app::KestrelApplication app(argc, argv);
   kestrel::app::ApplyDarkTheme(app);
   kestrel::app::InstallFontSubstitutes();

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/HugePages.h"
 #include "tool/Commands.h"
 
 namespace {
@@ -24,13 +25,15 @@ constexpr Command kCommands[] = {
 
 int Usage() {
   std::fputs("usage: kestrel-tool COMMAND ARGS...\n", stderr);
-  for (const Command& c : kCommands) std::fprintf(stderr, "  kestrel-tool %s\n", c.usage);
+  for (const Command& c : kCommands)
+    std::fprintf(stderr, "  kestrel-tool %s\n", c.usage);
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  kestrel::RestartWithHugePageMalloc(argv);
   if (argc < 2) return Usage();
   for (const Command& c : kCommands) {
     if (std::strcmp(argv[1], c.name) == 0) return c.run(kestrel::tool::Args(argv + 2, argv + argc));
