@@ -1032,6 +1032,7 @@ std::string ReadDxfFile(Drawing& drawing, const std::filesystem::path& path, Tex
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
       Reader(drawing, encoding).Finish();
+      Progress(progress, 0).Done();
       return {};
     }
     const uint64_t size = std::filesystem::file_size(path, ec);
@@ -1039,6 +1040,7 @@ std::string ReadDxfFile(Drawing& drawing, const std::filesystem::path& path, Tex
         std::fopen(path.string().c_str(), "rb"), &std::fclose);
     if (!file) {
       Reader(drawing, encoding).Finish();
+      Progress(progress, 0).Done();
       return "busy";
     }
     const std::u8string name = path.filename().u8string();
