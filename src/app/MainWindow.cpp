@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -25,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "app/CatalogueController.h"
+#include "app/DrawingPreview.h"
 #include "app/ListCommands.h"
 #include "app/MessageBoxes.h"
 #include "app/ResultListModel.h"
@@ -47,6 +49,18 @@ template <typename W>
 W* Place(W* w, int left, int top, int width, int height) {
   w->setGeometry(left, top, width, height);
   return w;
+}
+
+// Narrows a button's font until its caption fits the designed width: the Japanese faces here
+// are wider than the ones the window was laid out with.
+void FitCaption(QPushButton* b) {
+  QFont f = QApplication::font(b);
+  qreal size = f.pointSizeF();
+  while (size > 6 && QFontMetrics(f).horizontalAdvance(b->text()) > b->width() - 8) {
+    size -= 0.5;
+    f.setPointSizeF(size);
+  }
+  b->setFont(f);
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& caption, const QString& hint = {}) {
@@ -185,6 +199,9 @@ void MainWindow::BuildLeftPanel() {
   button6_ = Place(MakeButton(panel1_, "CAD へ挿入"), 153, 82, 160, 25);
   button9_ = Place(MakeButton(panel1_, "LSP ロード"), 315, 82, 62, 25);
 
+  for (QPushButton* b : {button1_, button3_, button11_, button4_, button5_, button6_, button9_}) {
+    FitCaption(b);
+  }
   image1_ = Place(new preview::ImageBox(panel1_), 383, 4, 100, 100);
 
   resultModel_ = new ResultListModel(this);
@@ -418,8 +435,16 @@ void MainWindow::ConnectPreview() {
   w.convertButton = dwgToDxfButton_;
   w.insertButton = button6_;
   w.lspLoadButton = button9_;
+  drawingPreview_ = new DrawingPreview({image2_, tabs_, w.drawingTab, drawingShowBox_, edit5_,
+                                        [this] { return SelectedLine().has_value(); }},
+                                       messages_, this);
   preview::PreviewHooks hooks;
   hooks.pdfAvailable = pdfAvailable_;
+  hooks.clearDrawing = [this] { drawingPreview_->Clear(); };
+  hooks.loadDxfPreview = [this](const QString& path, preview::ImageBox* target,
+                                QProgressBar* progress) {
+    drawingPreview_->Load(path, target, progress);
+  };
   // KestrelApplication::notify is the error boundary (error box, silent abort).
   hooks.runHandler = [](const std::function<void()>& handler) { handler(); };
   preview_ = std::make_unique<preview::PreviewDispatch>(w, std::move(hooks));
@@ -496,6 +521,7 @@ void MainWindow::StartUp() {
   settings_ = ReadSettings(IniFile::Load(SettingsPath()), defaults);
   move(settings_.left, settings_.top);
   button6_->setText(Q(settings_.insertButtonCaption));
+  FitCaption(button6_);
   comboBox2_->setCurrentIndex(-1);
   comboBox2_->setEditText(Q(settings_.topFolder));
   comboBox1_->setCurrentIndex(-1);
@@ -535,6 +561,7 @@ void MainWindow::ApplyTargetCaptions(const std::string& name) {
   TargetCaptions captions = CaptionsForTarget(name, kAppTitle);
   targetAction_->setText(Q(captions.menuItem));
   button6_->setText(Q(captions.insertButton));
+  FitCaption(button6_);
   setWindowTitle(Q(captions.window));
 }
 

@@ -33,6 +33,7 @@ class TextTab;
 namespace kestrel::app {
 
 class CatalogueController;
+class DrawingPreview;
 class ResultListModel;
 
 // Where the window keeps its files and how it talks to the user; tests give their own.
@@ -198,6 +199,7 @@ class MainWindow : public QMainWindow {
 
   CatalogueController* catalogue_ = nullptr;
   std::unique_ptr<preview::PreviewDispatch> preview_;
+  DrawingPreview* drawingPreview_ = nullptr;
 };
 
 }  // namespace kestrel::app
