@@ -26,7 +26,7 @@ std::string ResultLine(const FileList& list, size_t i) {
 
 std::string_view PathOfResultLine(std::string_view line) {
   size_t at = line.find("] ");
-  return at == std::string_view::npos ? std::string_view() : line.substr(at + 2);
+  return at == std::string_view::npos ? line : line.substr(at + 2);
 }
 
 }  // namespace kestrel::catalogue

@@ -23,7 +23,8 @@ std::string SearchStatus(size_t hits, size_t total, bool finished);
 // "[yy/mm/dd] " + the full path of entry `i`.
 std::string ResultLine(const FileList& list, size_t i);
 
-// The path of a result line: everything after the first "] ".
+// The path of a result line: everything after the first "] " (a path containing "] " itself
+// is cut at the date's); the line itself when it has none.
 std::string_view PathOfResultLine(std::string_view line);
 
 }  // namespace kestrel::catalogue

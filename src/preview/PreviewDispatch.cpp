@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QTabWidget>
 
+#include "catalogue/StatusTexts.h"
 #include "dxf/HeaderScan.h"
 #include "preview/ImageBox.h"
 #include "preview/Picture.h"
@@ -82,8 +83,8 @@ void PreviewDispatch::PreviewSelectedEntry() {
 
   const QModelIndex selected = SelectedIndex();
   if (!selected.isValid()) return;
-  const std::string path =
-      PathOfResultLine(selected.data(Qt::DisplayRole).toString().toStdString());
+  const std::string line = selected.data(Qt::DisplayRole).toString().toStdString();
+  const std::string path(catalogue::PathOfResultLine(line));
   const std::string ext = UpperExtension(path);
   const QString qpath = QString::fromStdString(path);
 

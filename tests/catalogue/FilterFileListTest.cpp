@@ -1,4 +1,5 @@
 #include "catalogue/FilterFileList.h"
+#include "catalogue/StatusTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,11 @@ TEST(FilterFileList, WordRules) {
     EXPECT_EQ(Search(paths, c.text, c.orMode), c.expected)
         << '"' << c.text << '"' << (c.orMode ? " OR" : " AND");
   }
+}
+
+TEST(FilterFileList, PathOfResultLineCutsAtTheFirstBracket) {
+  EXPECT_EQ(PathOfResultLine("[23/08/12] /data/a] b.lsp"), "/data/a] b.lsp");
+  EXPECT_EQ(PathOfResultLine("no date"), "no date");
 }
 
 TEST(FilterFileList, ExtensionRule) {

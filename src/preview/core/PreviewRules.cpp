@@ -23,11 +23,6 @@ size_t NameStart(std::string_view path) {
 
 }  // namespace
 
-std::string PathOfResultLine(std::string_view line) {
-  const size_t p = line.find("] ");
-  return std::string(p == std::string_view::npos ? line : line.substr(p + 2));
-}
-
 std::string UpperExtension(std::string_view path) {
   // A dot in a folder name is not an extension.
   const std::string_view name = path.substr(NameStart(path));

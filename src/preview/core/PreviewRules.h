@@ -10,10 +10,6 @@ namespace kestrel::preview {
 
 enum class Highlighter { None, Pascal, Cpp, VisualBasic, CSharp, AutoLisp };
 
-// The path of a result line: everything after its first "] " (the line itself when it has
-// none).
-std::string PathOfResultLine(std::string_view line);
-
 // The part of the file name from its last "." on, dot included, ASCII upper-cased; empty when
 // the name has no dot.
 std::string UpperExtension(std::string_view path);

@@ -37,8 +37,6 @@ TEST(PreviewRules, HighlighterByExtension) {
 }
 
 TEST(PreviewRules, PathsAndExtensions) {
-  EXPECT_EQ(PathOfResultLine("[23/08/12] /data/a] b.lsp"), "/data/a] b.lsp");
-  EXPECT_EQ(PathOfResultLine("no date"), "no date");
   EXPECT_EQ(UpperExtension("/data/plan.v2.dxf"), ".DXF");
   EXPECT_EQ(UpperExtension("/data/old.d/README"), "");
   EXPECT_EQ(UpperExtension("/data/x.Jpeg"), ".JPEG");
