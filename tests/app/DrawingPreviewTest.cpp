@@ -2,15 +2,20 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QListView>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QTabWidget>
 #include <filesystem>
 #include <fstream>
 
 #include "app/DrawingPreview.h"
+#include "app/MainWindow.h"
+#include "app/ResultListModel.h"
 #include "preview/ImageBox.h"
 
 namespace kestrel::app {
@@ -86,6 +91,54 @@ TEST(DrawingPreview, ResizeRedrawsOnlyAShownDrawingOnItsTab) {
     EXPECT_EQ(t.preview.document().CrossShown, !c.redraws);
     EXPECT_EQ(t.preview.document().view.ViewWidth, width);
   }
+}
+
+}  // namespace
+}  // namespace kestrel::app
+
+namespace kestrel::app {
+namespace {
+
+// Selecting a DXF in the window: into the thumbnail while another tab is active, into the
+// drawing tab when it is active and shown.
+TEST(DrawingPreview, SelectedDxfIsDrawnWhereTheWindowShowsIt) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::path(::testing::TempDir()) / "kestrel-drawing-window";
+  fs::remove_all(root);
+  fs::create_directories(root / "tree");
+  fs::create_directories(root / "settings");
+  fs::copy_file(LineFile(), root / "tree" / "line.dxf");
+  AppEnvironment env;
+  env.settingsFolder = (root / "settings").string() + "/";
+  env.settingsFileName = "kestrel.ini";
+  env.defaultTopFolder = (root / "tree").string();
+  env.messages = [](const Message&) {};
+  env.forcePdfUnavailable = true;
+  {
+    MainWindow w(env);
+    w.show();
+    w.folderCombo()->setEditText(QString::fromStdString((root / "tree").string()));
+    w.maskCombo()->setEditText("*.dxf");
+    w.buildButton()->click();
+    ASSERT_EQ(w.resultModel()->Count(), 1);
+    const QModelIndex first = w.resultModel()->index(0, 0);
+
+    w.resultList()->setCurrentIndex(first);
+    EXPECT_EQ(w.thumbnail()->image().size(), QSize(100, 100));
+    EXPECT_EQ(w.thumbnail()->image().pixel(0, 0), qRgb(0, 255, 255));
+
+    w.resultList()->clearSelection();
+    w.tabs()->setCurrentIndex(2);
+    w.drawingShowBox()->setChecked(true);
+    w.resultList()->setCurrentIndex(first);
+    const QImage& tab = w.drawingImage()->image();
+    EXPECT_EQ(tab.size(), w.drawingImage()->size());
+    EXPECT_EQ(tab.pixel(0, 0), qRgb(0, 255, 255));
+    EXPECT_EQ(tab.pixel(tab.width() / 2, tab.height() / 2), qRgb(255, 255, 255));
+    if (const char* shot = std::getenv("KESTREL_SCREENSHOT")) w.grab().save(shot);
+    w.close();
+  }
+  fs::remove_all(root);
 }
 
 }  // namespace
