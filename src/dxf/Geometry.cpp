@@ -148,6 +148,21 @@ size_t CountCharacters(std::string_view utf8) {
 
 }  // namespace
 
+double TextVerticalOffset(int code72, int code73, double h) {
+  switch (code73) {
+    case 0:
+      return code72 == 4 ? h / 2 - 0.03 * h : 0.855 * h;
+    case 1:
+      return 0.994 * h;
+    case 2:
+      return h / 2 - 0.03 * h;
+    case 3:
+      return 0.086 * h;
+    default:
+      return h;
+  }
+}
+
 TBox TextBox(const TTextBlk& t) {
   const double h = t.code40;
   const double rot = t.code50 * kDegToRad;
@@ -171,23 +186,7 @@ TBox TextBox(const TTextBlk& t) {
       default:
         break;
     }
-    double dy = h;
-    switch (t.code73) {
-      case 0:
-        dy = t.code72 == 4 ? h / 2 - 0.03 * h : 0.855 * h;
-        break;
-      case 1:
-        dy = 0.994 * h;
-        break;
-      case 2:
-        dy = h / 2 - 0.03 * h;
-        break;
-      case 3:
-        dy = 0.086 * h;
-        break;
-      default:
-        break;
-    }
+    const double dy = TextVerticalOffset(t.code72, t.code73, h);
     const TAcadPoint v = RotateCCW(dx, dy, rot);
     const TAcadPoint b{a.x + 2 * v.x, a.y + 2 * v.y, a.z};
     const TAcadPoint c = PolarPoint(b, rot - kPi / 4, h);

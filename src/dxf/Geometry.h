@@ -92,4 +92,9 @@ TBox ArcBox(const TAcadPoint& c, double r, double a1, double a2);
 // Rough box around a text from its character count, not from font metrics (x and y only).
 TBox TextBox(const TTextBlk& text);
 
+// The offset from a TEXT's alignment point to its placement point along the text's up
+// direction, by its vertical alignment (code73; with code72 4, "middle", a baseline text is
+// centred), for a text of height h. The box above and the drawn text share it.
+double TextVerticalOffset(int code72, int code73, double h);
+
 }  // namespace kestrel::dxf

@@ -84,23 +84,7 @@ void DrawTextLine(Canvas& canvas, ScreenPoint origin, double s, std::string_view
     dx = -tw / 2;
   else if (t.code72 == 2)
     dx = -tw;
-  double dy = h;
-  switch (t.code73) {
-    case 0:
-      dy = t.code72 == 4 ? h / 2.0 - 0.03 * h : 0.855 * h;
-      break;
-    case 1:
-      dy = 0.994 * h;
-      break;
-    case 2:
-      dy = h / 2.0 - 0.03 * h;
-      break;
-    case 3:
-      dy = 0.086 * h;
-      break;
-    default:
-      break;
-  }
+  const double dy = dxf::TextVerticalOffset(t.code72, t.code73, h);
   PlaceText(canvas, origin, s, anchor, dx, dy, rot, text);
 }
 
