@@ -11,6 +11,10 @@
 #include "render/DxfPreview.h"
 #include "tool/Commands.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace kestrel::tool {
 
 namespace {
@@ -53,6 +57,13 @@ int RunRender(const Args& args) {
   }
   if (in.empty() || out.empty()) return RenderUsage();
 
+#ifdef __GLIBC__
+  // The drawing's lists grow by reallocation and are freed in large blocks. Served from the heap
+  // and kept there, each growth reuses pages instead of mapping and faulting in fresh ones.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  mallopt(M_TOP_PAD, 64 << 20);
+#endif
   // Fonts need a GUI application; no display is needed for drawing into an image.
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   int argc = 1;
