@@ -1,5 +1,6 @@
 #include "dxf/DxfLines.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kestrel::dxf {
@@ -12,7 +13,8 @@ constexpr size_t kChunk = size_t(64) << 10;
 
 LineSource::LineSource(std::string_view bytes) : data_(bytes) {}
 
-LineSource::LineSource(std::FILE* file) : file_(file), eof_(false) {}
+LineSource::LineSource(std::FILE* file, uint64_t fileSize)
+    : file_(file), fileSize_(fileSize), eof_(false) {}
 
 bool LineSource::SkipUtf8Bom() {
   if (!started_ && file_ && data_.size() < 3 && !eof_) Refill();
@@ -88,8 +90,16 @@ void LineSource::Refill() {
   if (tail > 0 && data_.data() + pos_ != buffer_.data()) {
     std::memmove(buffer_.data(), data_.data() + pos_, tail);
   }
-  if (tail == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+  if (tail == buffer_.size()) {
+    size_t grown = buffer_.size() * 2;
+    // Not past what the rest of the file can fill (plus a chunk): a long line costs its own
+    // length, not twice it.
+    if (fileSize_ > readSoFar_)
+      grown = std::min<uint64_t>(grown, tail + (fileSize_ - readSoFar_) + 1);
+    buffer_.resize(std::max(grown, tail + kChunk));
+  }
   const size_t got = std::fread(buffer_.data() + tail, 1, buffer_.size() - tail, file_);
+  readSoFar_ += got;
   if (got == 0) {
     eof_ = true;
     failed_ = std::ferror(file_) != 0;

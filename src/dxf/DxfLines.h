@@ -3,6 +3,7 @@
 // in memory: a file is read in chunks, and the buffer grows only for a pair that does not fit.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -17,7 +18,9 @@ struct LinePair {
 class LineSource {
  public:
   explicit LineSource(std::string_view bytes);  // all of the input, already in memory
-  explicit LineSource(std::FILE* file);         // read from the file's current position
+  // Reads from the file's current position. With the file's size the buffer never grows past
+  // what the rest of the file can fill, however long a line is.
+  explicit LineSource(std::FILE* file, uint64_t fileSize = 0);
 
   // Skips a UTF-8 byte-order mark at the start; true when there was one.
   bool SkipUtf8Bom();
@@ -33,6 +36,8 @@ class LineSource {
   void Refill();
 
   std::FILE* file_ = nullptr;
+  uint64_t fileSize_ = 0;
+  uint64_t readSoFar_ = 0;
   std::vector<char> buffer_;
   std::string_view data_;
   size_t pos_ = 0;

@@ -792,7 +792,7 @@ std::string ReadDxfFile(Drawing& drawing, const std::filesystem::path& path, Tex
       return "busy";
     }
     const std::u8string name = path.filename().u8string();
-    LineSource source(file.get());
+    LineSource source(file.get(), ec ? 0 : size);
     return ReadPairs(drawing, source, std::string(name.begin(), name.end()), encoding,
                      ec ? 0 : size, progress, messages);
   } catch (...) {
