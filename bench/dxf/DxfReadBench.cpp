@@ -92,27 +92,33 @@ int main(int argc, char** argv) {
   std::vector<double> seconds;
   std::vector<double> cpuSeconds;
   size_t records = 0;
+  // The encoding is the header scan's; the scan and the freeing of the drawing are outside the
+  // timed region, which is ReadDxfFile alone.
+  const kestrel::TextEncoding encoding =
+      kestrel::dxf::DxfTextEncoding(kestrel::dxf::ScanDxfVersion(path));
+  double first = 0;
   for (int i = 0; i < runs; ++i) {
+    kestrel::dxf::Drawing drawing;
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = CpuSeconds();
     if (mode == "floor") {
       FloorPass(path, records);
     } else {
-      const kestrel::dxf::DxfVersion version = kestrel::dxf::ScanDxfVersion(path);
-      kestrel::dxf::Drawing drawing;
-      const std::string error =
-          kestrel::dxf::ReadDxfFile(drawing, path, kestrel::dxf::DxfTextEncoding(version));
+      const std::string error = kestrel::dxf::ReadDxfFile(drawing, path, encoding);
       if (!error.empty()) {
         std::fprintf(stderr, "%s: %s\n", path, error.c_str());
         return 1;
       }
-      records = drawing.LineAry.size() + drawing.BlkLineAry.size() + drawing.CircleAry.size() +
-                drawing.ArcAry.size() + drawing.TextAry.size() + drawing.VerAry.size() +
-                drawing.EntInsertAry.size();
     }
     seconds.push_back(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     cpuSeconds.push_back(CpuSeconds() - cpuStart);
+    if (i == 0) first = seconds.back();
+    if (mode != "floor") {
+      records = drawing.LineAry.size() + drawing.BlkLineAry.size() + drawing.CircleAry.size() +
+                drawing.ArcAry.size() + drawing.TextAry.size() + drawing.VerAry.size() +
+                drawing.EntInsertAry.size();
+    }
   }
   std::sort(seconds.begin(), seconds.end());
   std::sort(cpuSeconds.begin(), cpuSeconds.end());
@@ -120,8 +126,8 @@ int main(int argc, char** argv) {
   const double cpuMedian = cpuSeconds[cpuSeconds.size() / 2];
   std::printf(
       "%s %.1f MB: wall median %.3f s (%.0f MB/s), cpu median %.3f s (%.0f MB/s); runs %d, "
-      "wall min %.3f s max %.3f s; %zu\n",
+      "wall min %.3f s max %.3f s, first %.3f s; %zu\n",
       mode.c_str(), mb, median, mb / median, cpuMedian, mb / cpuMedian, runs, seconds.front(),
-      seconds.back(), records);
+      seconds.back(), first, records);
   return 0;
 }

@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace kestrel::dxf {
 
 namespace {
@@ -28,38 +32,60 @@ bool LineSource::SkipUtf8Bom() {
   return false;
 }
 
-bool LineSource::LineAt(size_t start, size_t& end, size_t& next) const {
-  const char* p = data_.data() + start;
-  const char* const last = data_.data() + data_.size();
-  if constexpr (std::endian::native == std::endian::little) {
-    // Eight bytes at a time: the line ends are most of what a read looks at. A byte equal to
-    // LF or CR becomes zero after the XOR; the lowest flagged byte is exact.
-    constexpr uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
-    while (last - p >= 8) {
-      uint64_t w;
-      std::memcpy(&w, p, 8);
-      const uint64_t lf = w ^ (kOnes * '\n'), cr = w ^ (kOnes * '\r');
-      const uint64_t hit = (((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr)) & kHighs;
-      if (hit) {
-        p += std::countr_zero(hit) / 8;
-        break;
-      }
-      p += 8;
+uint64_t LineSource::ComputeLineEndMask(size_t base) {
+  const char* p = data_.data() + base;
+  const size_t n = std::min<size_t>(64, data_.size() - base);
+  uint64_t mask = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+  if (n == 64) {
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    for (int i = 0; i < 4; ++i) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+      const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr));
+      mask |= uint64_t(uint32_t(_mm_movemask_epi8(hit))) << (16 * i);
+    }
+  } else
+#endif
+  {
+    for (size_t i = 0; i < n; ++i) {
+      if (p[i] == '\n' || p[i] == '\r') mask |= uint64_t(1) << i;
     }
   }
-  while (p < last && *p != '\n' && *p != '\r')
-    ++p;
-  end = static_cast<size_t>(p - data_.data());
-  if (p == last) {
+  maskBase_ = base;
+  mask_ = mask;
+  return mask;
+}
+
+inline uint64_t LineSource::LineEndMask(size_t base) {
+  return base == maskBase_ ? mask_ : ComputeLineEndMask(base);
+}
+
+inline size_t LineSource::FindLineEnd(size_t start) {
+  // The line ends are most of what a read looks at: they are found 64 bytes at a time, and a
+  // window holds several lines of a typical file.
+  size_t base = start & ~size_t(63);
+  uint64_t m = LineEndMask(base) & (~uint64_t(0) << (start - base));
+  while (m == 0) {
+    base += 64;
+    if (base >= data_.size()) return data_.size();
+    m = LineEndMask(base);
+  }
+  return base + static_cast<size_t>(std::countr_zero(m));
+}
+
+bool LineSource::LineAt(size_t start, size_t& end, size_t& next) {
+  end = FindLineEnd(start);
+  const size_t size = data_.size();
+  if (end == size) {
     next = end;
     return eof_;
   }
-  if (*p == '\n') {
+  if (data_[end] == '\n') {
     next = end + 1;
     return true;
   }
-  if (p + 1 < last) {
-    next = end + (p[1] == '\n' ? 2 : 1);
+  if (end + 1 < size) {
+    next = end + (data_[end + 1] == '\n' ? 2 : 1);
     return true;
   }
   next = end + 1;  // a CR at the end of the buffer may be the first half of CR LF
@@ -68,6 +94,24 @@ bool LineSource::LineAt(size_t start, size_t& end, size_t& next) const {
 
 bool LineSource::NextPair(LinePair& pair) {
   started_ = true;
+  // The common case: both lines and the byte after each end are in the buffer.
+  const size_t size = data_.size();
+  if (pos_ < size) {
+    const char* d = data_.data();
+    const size_t codeEnd = FindLineEnd(pos_);
+    if (codeEnd + 1 < size) {
+      const size_t valueStart = codeEnd + 1 + (d[codeEnd] == '\r' && d[codeEnd + 1] == '\n');
+      if (valueStart < size) {
+        const size_t valueEnd = FindLineEnd(valueStart);
+        if (valueEnd + 1 < size) {
+          pair.code = std::string_view(d + pos_, codeEnd - pos_);
+          pair.value = std::string_view(d + valueStart, valueEnd - valueStart);
+          pos_ = valueEnd + 1 + (d[valueEnd] == '\r' && d[valueEnd + 1] == '\n');
+          return true;
+        }
+      }
+    }
+  }
   for (;;) {
     if (pos_ >= data_.size()) {
       if (eof_) return false;
@@ -124,6 +168,7 @@ void LineSource::Refill() {
   }
   data_ = std::string_view(buffer_.data(), tail + got);
   pos_ = 0;
+  maskBase_ = SIZE_MAX;
 }
 
 }  // namespace kestrel::dxf

@@ -32,7 +32,12 @@ class LineSource {
  private:
   // Where the line that begins at `start` ends and the next begins; false when more input is
   // needed to tell.
-  bool LineAt(size_t start, size_t& end, size_t& next) const;
+  bool LineAt(size_t start, size_t& end, size_t& next);
+  // The first CR or LF at or after `start`, or the end of the data.
+  size_t FindLineEnd(size_t start);
+  // Bit i set when byte `base + i` of the data is a CR or LF (64 bytes from `base`).
+  uint64_t LineEndMask(size_t base);
+  uint64_t ComputeLineEndMask(size_t base);
   void Refill();
 
   std::FILE* file_ = nullptr;
@@ -41,6 +46,9 @@ class LineSource {
   std::vector<char> buffer_;
   std::string_view data_;
   size_t pos_ = 0;
+  // The line ends of one 64-byte window of the data, found once for the several lines in it.
+  size_t maskBase_ = SIZE_MAX;
+  uint64_t mask_ = 0;
   bool eof_ = true;
   bool failed_ = false;
   bool started_ = false;

@@ -743,7 +743,7 @@ std::string ReadPairs(Drawing& d, LineSource& source, std::string_view fileName,
     while (source.NextPair(pair)) {
       ++pairs;
       progress.Pair(pairs);
-      const int code = ParseGroupCode(TrimBlanks(pair.code));
+      const int code = ParseGroupCode(pair.code);
       const std::string_view value = KeepsBlanks(code) ? pair.value : TrimBlanks(pair.value);
       if (!reader.Handle(code, value)) {
         error = LineReport(pair, pairs, fileName, encoding, messages);

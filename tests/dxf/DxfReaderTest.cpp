@@ -403,10 +403,30 @@ TEST(DxfReader, NumbersAreReadWithoutLocaleAndHostileOnesAreSafe) {
     double x;
   };
   const Case cases[] = {
-      {"1.5", true, 1.5}, {"-.5", true, -0.5}, {"+2", true, 2},     {"1e3", true, 1000},
-      {"  7  ", true, 7}, {"1e-400", true, 0}, {"1e999", false, 0}, {"inf", false, 0},
-      {"nan", false, 0},  {"1.5x", false, 0},  {"", false, 0},      {"1 5", false, 0},
-      {"0x10", false, 0}, {"--1", false, 0},
+      {"1.5", true, 1.5},
+      {"-.5", true, -0.5},
+      {"+2", true, 2},
+      {"1e3", true, 1000},
+      {"  7  ", true, 7},
+      {"1e-400", true, 0},
+      {"1e999", false, 0},
+      {"inf", false, 0},
+      {"nan", false, 0},
+      {"1.5x", false, 0},
+      {"", false, 0},
+      {"1 5", false, 0},
+      {"0x10", false, 0},
+      {"--1", false, 0},
+      // Plain decimals of up to 15 digits, and past them, read to the nearest double.
+      {"5.", true, 5},
+      {"1.2.3", false, 0},
+      {"1234567.1234567", true, 1234567.1234567},
+      {"-0.1", true, -0.1},
+      {"123456789012.345", true, 123456789012.345},
+      {"1234567890123.4567", true, 1234567890123.4567},
+      {"0.30000000000000004", true, 0.30000000000000004},
+      {".", false, 0},
+      {"-", false, 0},
   };
   for (const Case& c : cases) {
     Read r(Entities("0 CIRCLE\n40 " + c.value + "\n"));
@@ -548,6 +568,38 @@ TEST(DxfReader, LongLinesAcrossReadChunks) {
   EXPECT_EQ(ReadDxfFile(d, testing::WriteTempFile("crlf.dxf", crlf), TextEncoding::Utf8), "");
   ASSERT_EQ(d.LineAry.size(), 1u);
   EXPECT_EQ(d.LineAry[0].st.x, 5);
+}
+
+TEST(DxfReader, LineEndsAtEveryPlaceOfTheScanWindow) {
+  // Values of 1 to 80 characters put the line ends at every offset of the windows the line
+  // splitter looks at, in memory and across the file's read chunks.
+  std::string lf = "0\nSECTION\n2\nENTITIES\n";
+  std::vector<double> expected;
+  for (int i = 0; i < 4000; ++i) {
+    const int width = 1 + i % 80;
+    std::string value = std::to_string(i % 1000) + ".5";
+    if (int(value.size()) < width) value.insert(0, size_t(width) - value.size(), '0');
+    lf += "0\nCIRCLE\n40\n" + value + "\n";
+    expected.push_back(i % 1000 + 0.5);
+  }
+  lf += "0\nENDSEC\n";
+  std::string crlf, cr;
+  for (char c : lf) {
+    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    cr += c == '\n' ? '\r' : c;
+  }
+  for (const std::string* bytes : {&lf, &crlf, &cr}) {
+    Drawing fromFile;
+    ASSERT_EQ(ReadDxfFile(fromFile, testing::WriteTempFile("ends.dxf", *bytes), TextEncoding::Utf8),
+              "");
+    Read inMemory(*bytes);
+    ASSERT_EQ(inMemory.error, "");
+    for (const Drawing* d : {&fromFile, &inMemory.d}) {
+      ASSERT_EQ(d->CircleAry.size(), expected.size());
+      for (size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(d->CircleAry[i].hankei, expected[i]) << i;
+    }
+  }
 }
 
 }  // namespace
