@@ -49,6 +49,14 @@ struct FontDesc {
   friend bool operator==(const FontDesc&, const FontDesc&) = default;
 };
 
+// Nearest whole number, ties to even, as std::nearbyint gives it in the default rounding mode,
+// for |v| below 2^51. Written out because on baseline x86-64 std::nearbyint is a library call,
+// and a redraw rounds several coordinates for each of a million records.
+inline double RoundHalfEven(double v) {
+  constexpr double kShift = 0x1.8p52;  // sums this large have no fraction bits left
+  return (v + kShift) - kShift;
+}
+
 struct ScreenPoint {
   int x = 0;
   int y = 0;

@@ -387,8 +387,8 @@ void QtCanvas::ArcChords(double cx, double cy, double rx, double ry, double a0, 
     bool inside = std::min({sx, sy, ex, ey}) >= -16 && std::max(sx, ex) <= w + 16.0 &&
                   std::max(sy, ey) <= h + 16.0;
     if (!inside && !ClipSegment(sx, sy, ex, ey, -16, w + 16.0, h + 16.0)) continue;
-    ScreenPoint a{int(std::nearbyint(sx)), int(std::nearbyint(sy))};
-    ScreenPoint b{int(std::nearbyint(ex)), int(std::nearbyint(ey))};
+    ScreenPoint a{int(RoundHalfEven(sx)), int(RoundHalfEven(sy))};
+    ScreenPoint b{int(RoundHalfEven(ex)), int(RoundHalfEven(ey))};
     if (a == b) continue;
     if (pen_.width > 1) {
       UsePen();

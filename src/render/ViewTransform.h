@@ -32,7 +32,7 @@ double ViewScale(const ViewState& view, int width, int height);
 // hostile coordinates cannot overflow; no view comes near them.
 inline int RoundPixel(double v) {
   if (std::isnan(v)) return 0;
-  return int(std::nearbyint(std::clamp(v, -1e9, 1e9)));
+  return int(RoundHalfEven(std::clamp(v, -1e9, 1e9)));
 }
 
 // Pixel position of a world point already made relative to the view centre.

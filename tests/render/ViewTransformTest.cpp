@@ -46,6 +46,14 @@ TEST(WorldToScreen, RoundsTiesToEvenAndFlipsY) {
   EXPECT_EQ(WorldToScreen({std::nan(""), 0, 0}, 1, o), (ScreenPoint{200, 150}));
 }
 
+TEST(RoundHalfEven, AgreesWithNearbyint) {
+  // Ties, their neighbours, and magnitudes beyond the ±1e9 that RoundPixel keeps to.
+  for (double v : {0.0, -0.0, 0.5, -0.5, 1.5, -1.5, 2.5, -7.25, 3.7e-300, 0.49999999999999994,
+                   0.5000000000000001, 1e9 - 0.5, -1e9 + 0.5, 0x1p50 + 0.5}) {
+    EXPECT_EQ(RoundHalfEven(v), std::nearbyint(v)) << v;
+  }
+}
+
 TEST(ScreenToWorld, InvertsTheTransform) {
   // A drawing 100 wide and 10 high in 400 × 300: its middle lands on pixel (200, 150).
   ViewState v = View(50, 5, 100, 10);
