@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -17,126 +18,112 @@ namespace {
 constexpr size_t kChunk = size_t(64) << 10;
 }  // namespace
 
-LineSource::LineSource(std::string_view bytes) : data_(bytes) {}
+LineSource::LineSource(std::string_view bytes)
+    : data_(bytes), ends_(std::make_unique<size_t[]>(kIndexBlock + 1)) {}
 
 LineSource::LineSource(std::FILE* file, uint64_t fileSize)
-    : file_(file), fileSize_(fileSize), eof_(false) {}
+    : file_(file),
+      fileSize_(fileSize),
+      ends_(std::make_unique<size_t[]>(kIndexBlock + 1)),
+      eof_(false) {}
 
 bool LineSource::SkipUtf8Bom() {
   if (!started_ && file_ && data_.size() < 3 && !eof_) Refill();
   started_ = true;
   if (pos_ == 0 && data_.substr(0, 3) == "\xEF\xBB\xBF") {
-    pos_ = 3;
+    pos_ = indexed_ = 3;
     return true;
   }
   return false;
 }
 
-uint64_t LineSource::ComputeLineEndMask(size_t base) {
-  const char* p = data_.data() + base;
-  const size_t n = std::min<size_t>(64, data_.size() - base);
-  uint64_t mask = 0;
+namespace {
+
+// Bit i of `lf` (`cr`) set when p[i] is a LF (CR), for the first n <= 64 bytes.
+void LineEndMasks(const char* p, size_t n, uint64_t& lf, uint64_t& cr) {
+  lf = cr = 0;
 #if defined(__SSE2__) || defined(_M_X64)
   if (n == 64) {
-    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    const __m128i lfs = _mm_set1_epi8('\n'), crs = _mm_set1_epi8('\r');
     for (int i = 0; i < 4; ++i) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-      const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr));
-      mask |= uint64_t(uint32_t(_mm_movemask_epi8(hit))) << (16 * i);
+      lf |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lfs)))) << (16 * i);
+      cr |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, crs)))) << (16 * i);
     }
-  } else
+    return;
+  }
 #endif
-  {
-    for (size_t i = 0; i < n; ++i) {
-      if (p[i] == '\n' || p[i] == '\r') mask |= uint64_t(1) << i;
-    }
+  for (size_t i = 0; i < n; ++i) {
+    lf |= uint64_t(p[i] == '\n') << i;
+    cr |= uint64_t(p[i] == '\r') << i;
   }
-  maskBase_ = base;
-  mask_ = mask;
-  return mask;
 }
 
-inline uint64_t LineSource::LineEndMask(size_t base) {
-  return base == maskBase_ ? mask_ : ComputeLineEndMask(base);
-}
+}  // namespace
 
-inline size_t LineSource::FindLineEnd(size_t start) {
-  // The line ends are most of what a read looks at: they are found 64 bytes at a time, and a
-  // window holds several lines of a typical file.
-  size_t base = start & ~size_t(63);
-  uint64_t m = LineEndMask(base) & (~uint64_t(0) << (start - base));
-  while (m == 0) {
-    base += 64;
-    if (base >= data_.size()) return data_.size();
-    m = LineEndMask(base);
+void LineSource::IndexLineEnds() {
+  // Keep the one end not yet taken, if any, at the front.
+  if (next_ > 0) {
+    const size_t left = endCount_ - next_;
+    if (left > 0) ends_[0] = ends_[next_];
+    endCount_ = left;
+    next_ = 0;
   }
-  return base + static_cast<size_t>(std::countr_zero(m));
-}
-
-bool LineSource::LineAt(size_t start, size_t& end, size_t& next) {
-  end = FindLineEnd(start);
+  const char* const d = data_.data();
   const size_t size = data_.size();
-  if (end == size) {
-    next = end;
-    return eof_;
+  const size_t stop = std::min(size, indexed_ + kIndexBlock);
+  size_t base = indexed_;
+  for (; base < stop; base += 64) {
+    uint64_t lf, cr;
+    LineEndMasks(d + base, std::min<size_t>(64, size - base), lf, cr);
+    // A LF right after a CR is the second half of a CR LF, not a line end of its own.
+    uint64_t m = cr | (lf & ~((cr << 1) | crCarry_));
+    crCarry_ = cr >> 63;
+    for (; m != 0; m &= m - 1)
+      ends_[endCount_++] = base + static_cast<size_t>(std::countr_zero(m));
   }
-  if (data_[end] == '\n') {
-    next = end + 1;
-    return true;
-  }
-  if (end + 1 < size) {
-    next = end + (data_[end + 1] == '\n' ? 2 : 1);
-    return true;
-  }
-  next = end + 1;  // a CR at the end of the buffer may be the first half of CR LF
-  return eof_;
+  indexed_ = std::min(base, size);
+}
+
+size_t LineSource::AfterLineEnd(size_t end) const {
+  return end + 1 + (data_[end] == '\r' && end + 1 < data_.size() && data_[end + 1] == '\n');
 }
 
 bool LineSource::NextPair(LinePair& pair) {
   started_ = true;
-  // The common case: both lines and the byte after each end are in the buffer.
-  const size_t size = data_.size();
-  if (pos_ < size) {
-    const char* d = data_.data();
-    const size_t codeEnd = FindLineEnd(pos_);
-    if (codeEnd + 1 < size) {
-      const size_t valueStart = codeEnd + 1 + (d[codeEnd] == '\r' && d[codeEnd + 1] == '\n');
-      if (valueStart < size) {
-        const size_t valueEnd = FindLineEnd(valueStart);
-        if (valueEnd + 1 < size) {
-          pair.code = std::string_view(d + pos_, codeEnd - pos_);
-          pair.value = std::string_view(d + valueStart, valueEnd - valueStart);
-          pos_ = valueEnd + 1 + (d[valueEnd] == '\r' && d[valueEnd + 1] == '\n');
-          return true;
-        }
-      }
-    }
-  }
   for (;;) {
-    if (pos_ >= data_.size()) {
-      if (eof_) return false;
-      Refill();
+    if (endCount_ - next_ < 2 && indexed_ < data_.size()) {
+      IndexLineEnds();
       continue;
     }
-    size_t codeEnd, valueStart, valueEnd, next;
-    if (!LineAt(pos_, codeEnd, valueStart)) {
-      Refill();
-      continue;
-    }
-    if (valueStart >= data_.size()) {
-      if (!eof_) {
-        Refill();
-        continue;
+    const size_t size = data_.size();
+    if (endCount_ - next_ >= 2) {
+      const size_t codeEnd = ends_[next_], valueEnd = ends_[next_ + 1];
+      // A CR that ends the buffer may be the first half of a CR LF: wait for the next byte.
+      if (valueEnd + 1 < size || eof_ || data_[valueEnd] == '\n') {
+        const size_t valueStart = AfterLineEnd(codeEnd);
+        pair.code = data_.substr(pos_, codeEnd - pos_);
+        pair.value = data_.substr(valueStart, valueEnd - valueStart);
+        pos_ = AfterLineEnd(valueEnd);
+        next_ += 2;
+        return true;
       }
-      valueEnd = next = data_.size();
-    } else if (!LineAt(valueStart, valueEnd, next)) {
+    }
+    if (!eof_) {
       Refill();
       continue;
     }
-    pair.code = data_.substr(pos_, codeEnd - pos_);
-    pair.value = valueStart < data_.size() ? data_.substr(valueStart, valueEnd - valueStart)
-                                           : std::string_view();
-    pos_ = next;
+    // The end of the input, with at most one line end left: the last lines need none.
+    if (pos_ >= size) return false;
+    if (endCount_ - next_ == 1) {
+      const size_t codeEnd = ends_[next_++];
+      pair.code = data_.substr(pos_, codeEnd - pos_);
+      pair.value = data_.substr(std::min(AfterLineEnd(codeEnd), size));
+    } else {
+      pair.code = data_.substr(pos_);
+      pair.value = std::string_view();
+    }
+    pos_ = size;
     return true;
   }
 }
@@ -168,7 +155,10 @@ void LineSource::Refill() {
   }
   data_ = std::string_view(buffer_.data(), tail + got);
   pos_ = 0;
-  maskBase_ = SIZE_MAX;
+  // The line ends found so far were of the old buffer.
+  endCount_ = next_ = 0;
+  indexed_ = 0;
+  crCarry_ = 0;
 }
 
 }  // namespace kestrel::dxf
