@@ -83,9 +83,27 @@ bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double lo, doub
   return true;
 }
 
-// Counter-clockwise angle on the screen of the radial from (cx, cy) through (x, y), degrees.
-double RadialAngle(double cx, double cy, int x, int y) {
-  return std::atan2(cy - y, x - cx) * 57.29577951308232;
+constexpr double kWholeTurn = 2 * std::numbers::pi;
+constexpr double kSixteenthsPerRadian = 16 * 180 / std::numbers::pi;  // QPainter's arc angles
+
+// The radial from (cx, cy) through (x, y) as a vector counter-clockwise on the screen (y up);
+// a radial of no length points along angle 0.
+QtCanvas::Direction Radial(double cx, double cy, int x, int y) {
+  const double dx = x - cx, dy = cy - y;
+  return dx == 0 && dy == 0 ? QtCanvas::Direction{1, 0} : QtCanvas::Direction{dx, dy};
+}
+
+QtCanvas::Direction Unit(QtCanvas::Direction v) {
+  const double length = std::sqrt(v.c * v.c + v.s * v.s);
+  return {v.c / length, v.s / length};
+}
+
+// Counter-clockwise angle from radial `a` to radial `b`, in (0, 2π]: the same direction is a
+// whole turn. Taken from the cross and dot products, which are exact for the half-pixel
+// offsets radials have, so directions that agree are never a hair apart.
+double Sweep(QtCanvas::Direction a, QtCanvas::Direction b) {
+  const double t = std::atan2(a.c * b.s - a.s * b.c, a.c * b.c + a.s * b.s);
+  return t > 0 ? t : t + kWholeTurn;
 }
 
 }  // namespace
@@ -307,48 +325,52 @@ void QtCanvas::Arc(int left, int top, int right, int bottom, int x1, int y1, int
   const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
   const int w = width_, h = height_;
   if (cx + rx < -1 || cx - rx > w + 1 || cy + ry < -1 || cy - ry > h + 1) return;
-  double start = RadialAngle(cx, cy, x1, y1), end = RadialAngle(cx, cy, x2, y2);
-  double span = end - start;
-  while (span <= 0)
-    span += 360;
-  const bool full = (x1 == x2 && y1 == y2) || span >= 360;
-  if (full) span = 360;
+  // The radials' directions are used as they are: going through angles (atan2, then sine and
+  // cosine again) would cost more than drawing a small arc.
+  const Direction from = Radial(cx, cy, x1, y1), to = Radial(cx, cy, x2, y2);
+  double sweep = Sweep(from, to);
+  const bool full = (x1 == x2 && y1 == y2) || sweep >= kWholeTurn;
+  if (full) sweep = kWholeTurn;
   const double r = std::max(rx, ry);
-  const double a0 = start * 0.017453292519943295, sweep = span * 0.017453292519943295;
 
   // A circle much larger than the canvas (a close zoom) is drawn only along the angles at
   // which it can pass over the canvas, so its cost stays that of a canvas-sized one.
   const double reach = reach_;
   if (r > 2 * reach) {
+    const double a0 = std::atan2(from.s, from.c);
     const double ccx = w / 2.0, ccy = h / 2.0;
     const double dist = std::hypot(ccx - cx, ccy - cy);
     if (std::fabs(dist - r) > reach + std::fabs(rx - ry)) return;
     const double phi = std::atan2(cy - ccy, ccx - cx);
     const double delta = std::asin(std::min(1.0, (reach + std::fabs(rx - ry)) / dist)) + 1e-3;
-    double lo = std::fmod(phi - delta - a0, 2 * std::numbers::pi);
-    if (lo < 0) lo += 2 * std::numbers::pi;
-    for (double from : {lo, lo - 2 * std::numbers::pi}) {
-      double a = std::max(0.0, from), b = std::min(sweep, from + 2 * delta);
-      if (a < b) ArcChords(cx, cy, rx, ry, a0 + a, b - a, false);
+    double lo = std::fmod(phi - delta - a0, kWholeTurn);
+    if (lo < 0) lo += kWholeTurn;
+    for (double begin : {lo, lo - kWholeTurn}) {
+      double a = std::max(0.0, begin), b = std::min(sweep, begin + 2 * delta);
+      if (a < b) {
+        ArcChords(cx, cy, rx, ry, {std::cos(a0 + a), std::sin(a0 + a)}, b - a,
+                  {std::cos(a0 + b), std::sin(a0 + b)}, false);
+      }
     }
     return;
   }
   if (pen_.width > 1) {
     UsePen();
-    int start16 = int(std::lround(start * 16)), span16 = int(std::lround(span * 16));
+    const int start16 = int(std::lround(std::atan2(from.s, from.c) * kSixteenthsPerRadian));
+    const int span16 = int(std::lround(sweep * kSixteenthsPerRadian));
     painter_.drawArc(QRectF(left, top, right - left, bottom - top), start16,
                      span16 > 0 ? span16 : 360 * 16);
     return;
   }
-  ArcChords(cx, cy, rx, ry, a0, sweep, full);
+  ArcChords(cx, cy, rx, ry, Unit(from), sweep, Unit(to), full);
 }
 
 // A polyline whose chords stay within half a pixel of the curve, about what rounding to whole
 // pixels costs anyway: it is a fraction of QPainter's path stroking, which matters when a
 // drawing holds many thousands of circles. A full circle gets a multiple of four chords from
 // angle 0, so it touches the middle of each side of its square.
-void QtCanvas::ArcChords(double cx, double cy, double rx, double ry, double a0, double sweep,
-                         bool full) {
+void QtCanvas::ArcChords(double cx, double cy, double rx, double ry, Direction from, double sweep,
+                         Direction to, bool full) {
   const int w = width_, h = height_;
   const double step = 2 / std::sqrt(std::max(0.5, std::max(rx, ry)));
   int n = int(std::min(1e5, std::ceil(sweep / step)));
@@ -356,30 +378,28 @@ void QtCanvas::ArcChords(double cx, double cy, double rx, double ry, double a0, 
   n = std::max(n, 1);
   // The chord ends turn by a fixed angle: one sine and cosine for the whole arc, taken from a
   // table for the full circles that most drawings are made of.
-  double cs, sn;
+  Direction turn;
   if (full && n <= kTurnSteps) {
     static const auto table = [] {
-      std::vector<std::pair<double, double>> t(kTurnSteps + 1);
+      std::vector<Direction> t(kTurnSteps + 1);
       for (int k = 1; k <= kTurnSteps; ++k)
-        t[size_t(k)] = {std::cos(2 * std::numbers::pi / k), std::sin(2 * std::numbers::pi / k)};
+        t[size_t(k)] = {std::cos(kWholeTurn / k), std::sin(kWholeTurn / k)};
       return t;
     }();
-    std::tie(cs, sn) = table[size_t(n)];
+    turn = table[size_t(n)];
   } else {
-    cs = std::cos(sweep / n), sn = std::sin(sweep / n);
+    turn = {std::cos(sweep / n), std::sin(sweep / n)};
   }
-  const double c0 = a0 == 0 ? 1 : std::cos(a0), s0 = a0 == 0 ? 0 : std::sin(a0);
-  double c = c0, si = s0;
+  const double cs = turn.c, sn = turn.s;
+  double c = from.c, si = from.s;
   double px = cx + rx * c, py = cy - ry * si;
   for (int i = 1; i <= n; ++i) {
     double nc = c * cs - si * sn;
     si = si * cs + c * sn;
     c = nc;
     if (i == n) {
-      if (full)
-        c = c0, si = s0;
-      else
-        c = std::cos(a0 + sweep), si = std::sin(a0 + sweep);
+      const Direction last = full ? from : to;
+      c = last.c, si = last.s;
     }
     double qx = cx + rx * c, qy = cy - ry * si;
     double sx = px, sy = py, ex = qx, ey = qy;

@@ -43,6 +43,12 @@ class QtCanvas : public Canvas {
   void TextOut(int x, int y, std::string_view text) override;
   int TextWidth(std::string_view text) override;
 
+  // A direction on the screen, counter-clockwise from the right: (cosine, sine) of its angle,
+  // or any vector along it.
+  struct Direction {
+    double c = 1, s = 0;
+  };
+
  private:
   struct RealFont {
     QFont font;
@@ -54,7 +60,9 @@ class QtCanvas : public Canvas {
   RealFont& Realize();
   void UsePen();
   void ThinLine(ScreenPoint a, ScreenPoint b);
-  void ArcChords(double cx, double cy, double rx, double ry, double a0, double sweep, bool full);
+  // The arc from direction `from` through `sweep` radians to `to`, both unit vectors.
+  void ArcChords(double cx, double cy, double rx, double ry, Direction from, double sweep,
+                 Direction to, bool full);
   void UseMode(PenMode mode);
 
   QPainter painter_;

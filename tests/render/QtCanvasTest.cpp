@@ -144,6 +144,8 @@ TEST(QtCanvas, ArcsRunCounterClockwiseFromStartRadialToEndRadial) {
       {0, 10, 20, 10, "..##"},   // 180 → 360: the lower half
       {20, 10, 20, 10, "####"},  // equal radials: the whole circle
       {14, 6, 12, 0, "#..."},    // radial points inside or outside the circle give directions
+      {15, 5, 20, 0, "####"},    // two points on one radial: the whole circle
+      {10, 10, 10, 0, "#..."},   // a radial of no length points along 0 degrees
   };
   for (const Case& k : cases) {
     QImage img = Blank(21, 21);
