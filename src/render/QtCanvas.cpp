@@ -186,7 +186,7 @@ void QtCanvas::LineTo(int x, int y) {
   pos_ = {x, y};
   if (from == pos_) return;
   if (pen_.width <= 1) {
-    ThinLine(from, pos_);
+    ThinLine(from.x, from.y, x, y);
     return;
   }
   UsePen();
@@ -200,7 +200,7 @@ void QtCanvas::LineTo(int x, int y) {
 // One-pixel lines are drawn here rather than by QPainter: GDI leaves out the last pixel in the
 // direction of drawing (so closed outlines and XOR rubber bands meet exactly), and its dotted
 // styles count pixels along the line.
-void QtCanvas::ThinLine(ScreenPoint a, ScreenPoint b) {
+void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
   static constexpr uint8_t kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
                            kDashDotDot[] = {9, 3, 3, 3, 3, 3};
   std::span<const uint8_t> dashes;
@@ -209,12 +209,12 @@ void QtCanvas::ThinLine(ScreenPoint a, ScreenPoint b) {
   if (pen_.style == PenStyle::DashDot) dashes = kDashDot, period = 24;
   if (pen_.style == PenStyle::DashDotDot) dashes = kDashDotDot, period = 24;
 
-  const int64_t dx = int64_t(b.x) - a.x, dy = int64_t(b.y) - a.y;
+  const int64_t dx = int64_t(x2) - x1, dy = int64_t(y2) - y1;
   const bool xMajor = std::llabs(dx) >= std::llabs(dy);
   const int64_t major = xMajor ? std::llabs(dx) : std::llabs(dy);
   const int64_t minor = xMajor ? std::llabs(dy) : std::llabs(dx);
   const int sMajor = (xMajor ? dx : dy) < 0 ? -1 : 1, sMinor = (xMajor ? dy : dx) < 0 ? -1 : 1;
-  const int64_t majorStart = xMajor ? a.x : a.y, minorStart = xMajor ? a.y : a.x;
+  const int64_t majorStart = xMajor ? x1 : y1, minorStart = xMajor ? y1 : x1;
   const int64_t majorLimit = xMajor ? width_ : height_;
   const int64_t minorLimit = xMajor ? height_ : width_;
 
@@ -229,69 +229,69 @@ void QtCanvas::ThinLine(ScreenPoint a, ScreenPoint b) {
   }
   if (first > last) return;
 
-  // The minor offset at step i is i·minor/major rounded, halves away from the start.
-  const int64_t twoMajor = 2 * major;
-  int64_t num = 2 * first * minor + major;
-  int64_t q = num / twoMajor, r = num % twoMajor;
-  const QRgb rgb = ToRgb(pen_.color);
-  uchar* const bits = bits_;
+  // The minor offset at step i is i·minor/major rounded, halves away from the start: q with
+  // remainder r of (2·i·minor + major) / 2·major, which step 0 has without a division.
+  const int64_t twoMajor = 2 * major, twoMinor = 2 * minor;
+  int64_t q = 0, r = major;
+  if (first > 0) {
+    const int64_t num = 2 * first * minor + major;
+    q = num / twoMajor, r = num % twoMajor;
+  }
+  // The walk moves a byte offset into the image; it is used only while the minor coordinate
+  // is on the canvas.
   const qsizetype stride = stride_;
+  const int64_t majorStep = xMajor ? 4 * sMajor : stride * sMajor;
+  const int64_t minorStep = xMajor ? stride * sMinor : 4 * sMinor;
+  int64_t mn = minorStart + sMinor * q;
+  int64_t offset =
+      (majorStart + sMajor * first) * (xMajor ? 4 : stride) + mn * (xMajor ? stride : 4);
+  uchar* const bits = bits_;
+  auto walk = [&](auto plot) {
+    for (int64_t i = first; i <= last; ++i) {
+      if (uint64_t(mn) < uint64_t(minorLimit)) plot(i, reinterpret_cast<QRgb*>(bits + offset));
+      offset += majorStep;
+      r += twoMinor;
+      if (r >= twoMajor) {  // 2·minor ≤ 2·major: one carry at most
+        r -= twoMajor;
+        mn += sMinor;
+        offset += minorStep;
+      }
+    }
+  };
+
+  const QRgb rgb = ToRgb(pen_.color);
   if (period == 0 && pen_.mode == PenMode::Copy) {
     // The common pen: solid, copied. A loop without the per-pixel style and mode tests, which is
     // most of a redraw of a large drawing.
-    const QRgb value = 0xFF000000 | rgb;
-    const int64_t stepMinor = 2 * minor;
-    for (int64_t i = first; i <= last; ++i) {
-      const int64_t mj = majorStart + sMajor * i, mn = minorStart + sMinor * q;
-      if (mn >= 0 && mn < minorLimit) {
-        const int64_t px = xMajor ? mj : mn, py = xMajor ? mn : mj;
-        reinterpret_cast<QRgb*>(bits + py * stride)[px] = value;
-      }
-      r += stepMinor;
-      while (r >= twoMajor) {
-        r -= twoMajor;
-        ++q;
-      }
-    }
+    walk([value = 0xFF000000 | rgb](int64_t, QRgb* p) { *p = value; });
     return;
   }
-  for (int64_t i = first; i <= last; ++i) {
-    int64_t mj = majorStart + sMajor * i, mn = minorStart + sMinor * q;
-    bool on = true;
+  walk([&](int64_t i, QRgb* p) {
     if (period > 0) {
       int k = int(i % period);
       for (size_t d = 0; d < dashes.size(); ++d) {
         if (k < dashes[d]) {
-          on = d % 2 == 0;
+          if (d % 2 != 0) return;
           break;
         }
         k -= dashes[d];
       }
     }
-    if (on && mn >= 0 && mn < minorLimit) {
-      int64_t px = xMajor ? mj : mn, py = xMajor ? mn : mj;
-      auto* p = reinterpret_cast<QRgb*>(bits + py * stride) + px;
-      switch (pen_.mode) {
-        case PenMode::Copy:
-          *p = 0xFF000000 | rgb;
-          break;
-        case PenMode::Xor:
-          *p = 0xFF000000 | ((*p ^ rgb) & 0xFFFFFF);
-          break;
-        case PenMode::NotXor:
-          *p = 0xFF000000 | (~(*p ^ rgb) & 0xFFFFFF);
-          break;
-        case PenMode::Not:
-          *p = 0xFF000000 | (~*p & 0xFFFFFF);
-          break;
-      }
+    switch (pen_.mode) {
+      case PenMode::Copy:
+        *p = 0xFF000000 | rgb;
+        break;
+      case PenMode::Xor:
+        *p = 0xFF000000 | ((*p ^ rgb) & 0xFFFFFF);
+        break;
+      case PenMode::NotXor:
+        *p = 0xFF000000 | (~(*p ^ rgb) & 0xFFFFFF);
+        break;
+      case PenMode::Not:
+        *p = 0xFF000000 | (~*p & 0xFFFFFF);
+        break;
     }
-    r += 2 * minor;
-    while (r >= twoMajor) {
-      r -= twoMajor;
-      ++q;
-    }
-  }
+  });
 }
 
 void QtCanvas::Rectangle(int left, int top, int right, int bottom) {
@@ -414,7 +414,7 @@ void QtCanvas::ArcChords(double cx, double cy, double rx, double ry, Direction f
       UsePen();
       painter_.drawLine(QPoint(a.x, a.y), QPoint(b.x, b.y));
     } else {
-      ThinLine(a, b);
+      ThinLine(a.x, a.y, b.x, b.y);
     }
   }
 }

@@ -59,7 +59,7 @@ class QtCanvas : public Canvas {
   };
   RealFont& Realize();
   void UsePen();
-  void ThinLine(ScreenPoint a, ScreenPoint b);
+  void ThinLine(int x1, int y1, int x2, int y2);
   // The arc from direction `from` through `sweep` radians to `to`, both unit vectors.
   void ArcChords(double cx, double cy, double rx, double ry, Direction from, double sweep,
                  Direction to, bool full);
