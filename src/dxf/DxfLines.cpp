@@ -128,6 +128,13 @@ bool LineSource::NextPair(LinePair& pair) {
   }
 }
 
+double LineSource::Taken() const {
+  if (!file_) return data_.empty() ? 0 : double(pos_) / double(data_.size());
+  if (fileSize_ == 0) return 0;
+  const uint64_t taken = readSoFar_ - (data_.size() - pos_);
+  return std::min(1.0, double(taken) / double(fileSize_));
+}
+
 void LineSource::Refill() {
   if (!file_ || eof_) {
     eof_ = true;

@@ -29,6 +29,8 @@ class LineSource {
   bool NextPair(LinePair& pair);
   // Reading the file failed (the pairs returned so far are good).
   bool Failed() const { return failed_; }
+  // The share of the input taken so far, from 0 to 1; 0 when the file's size is not known.
+  double Taken() const;
 
  private:
   // Finds the line ends of the next block of the buffer.

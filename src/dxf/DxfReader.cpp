@@ -95,7 +95,8 @@ using namespace fields;
 
 class Reader {
  public:
-  Reader(Drawing& d, TextEncoding encoding) : d_(d), encoding_(encoding) {}
+  Reader(Drawing& d, TextEncoding encoding, ReadShare share = {})
+      : d_(d), encoding_(encoding), share_(std::move(share)) {}
 
   // Handles one pair; false when a value that must be a number is not one.
   bool Handle(int code, std::string_view value);
@@ -128,6 +129,7 @@ class Reader {
 
   Drawing& d_;
   TextEncoding encoding_;
+  ReadShare share_;  // before the lists, which size themselves by it
 
   bool tableFlag_ = false;
   bool inLayerTable_ = false;
@@ -149,19 +151,19 @@ class Reader {
   int32_t runIhand_ = 0;
   size_t runFirstVertex_ = 0;  // vertex list size when the run started
 
-  RecordStore<TAcadLineBlk> blkLine_, line_;
-  RecordStore<TCircleBlk> blkCircle_, circle_;
-  RecordStore<TArcBlk> blkArc_, arc_;
-  RecordStore<TTextBlk> blkText_, text_;
-  RecordStore<TLwpBlk> blkLwp_, lwp_;
-  RecordStore<TLwpVer> blkVer_, ver_;
-  RecordStore<TSolidBlk> blkSolid_, solid_;
-  RecordStore<TInsertBlk> entInsert_;
-  RecordStore<TFaceBlk> face_;
-  RecordStore<TEllipseBlk> ellipse_;
-  RecordStore<TLeaderBlk> leader_;
-  RecordStore<TSplineBlk> spline_;
-  RecordStore<TDimensionBlk> dimension_;
+  RecordStore<TAcadLineBlk> blkLine_{share_}, line_{share_};
+  RecordStore<TCircleBlk> blkCircle_{share_}, circle_{share_};
+  RecordStore<TArcBlk> blkArc_{share_}, arc_{share_};
+  RecordStore<TTextBlk> blkText_{share_}, text_{share_};
+  RecordStore<TLwpBlk> blkLwp_{share_}, lwp_{share_};
+  RecordStore<TLwpVer> blkVer_{share_}, ver_{share_};
+  RecordStore<TSolidBlk> blkSolid_{share_}, solid_{share_};
+  RecordStore<TInsertBlk> entInsert_{share_};
+  RecordStore<TFaceBlk> face_{share_};
+  RecordStore<TEllipseBlk> ellipse_{share_};
+  RecordStore<TLeaderBlk> leader_{share_};
+  RecordStore<TSplineBlk> spline_{share_};
+  RecordStore<TDimensionBlk> dimension_{share_};
 
   // Layer name → index of the first layer with that name; cleared whenever the LAYER table
   // changes a layer, so lookups give what a scan in list order would.
@@ -734,7 +736,7 @@ std::string ReadPairs(Drawing& d, LineSource& source, std::string_view fileName,
                       TextEncoding encoding, uint64_t size, const ProgressSink& progressSink,
                       const MessageSink& messages) {
   if (source.SkipUtf8Bom()) encoding = TextEncoding::Utf8;
-  Reader reader(d, encoding);
+  Reader reader(d, encoding, [&source] { return source.Taken(); });
   Progress progress(progressSink, size);
   std::string error;
   try {

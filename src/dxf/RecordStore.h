@@ -2,86 +2,64 @@
 #pragma once
 
 #include <algorithm>
-#include <memory>
-#include <new>
+#include <functional>
+#include <iterator>
 #include <vector>
 
 namespace kestrel::dxf {
 
-// Records of one list while the file is read. They are made in chunks that never move, so
-// the list costs no reallocation while it grows, and are moved once into a vector of the exact
-// size when the read ends; each chunk is freed as soon as it has been moved. A record is
-// constructed only when it is added, so its memory is written once before it is filled.
+// How much of the input has been read, from 0 to 1 (0 when it is not known).
+using ReadShare = std::function<double()>;
+
+// Records of one list while the file is read, in the vector the drawing will own: when the read
+// ends the vector is handed over, not copied, so every record is written once. When the vector
+// is full it grows to the size the list will have at the end of the input if records keep
+// coming at the pace they came so far (at least twice, at most eight times its size): a list
+// that fills evenly through the file moves its records about once in all, and one that fills
+// in a part of it no more often than with doubling.
 template <class R>
 class RecordStore {
  public:
-  RecordStore() = default;
+  explicit RecordStore(const ReadShare& share) : share_(share) {}
   RecordStore(const RecordStore&) = delete;
   RecordStore& operator=(const RecordStore&) = delete;
-  ~RecordStore() {
-    for (size_t c = 0; c < chunks_.size(); ++c)
-      Free(chunks_[c], Constructed(c));
-  }
 
   R& emplace_back() {
-    if (chunks_.empty() || used_ == chunks_.back().size) {
-      const size_t n = chunks_.empty() ? kFirstChunk : std::min(chunks_.back().size * 2, kMaxChunk);
-      chunks_.reserve(chunks_.size() + 1);
-      chunks_.push_back(Allocate(n));
-      used_ = 0;
-    }
-    R* r = new (chunks_.back().data + used_) R;  // the fields initialise themselves
-    ++used_;
-    ++size_;
-    return *r;
+    if (records_.size() == records_.capacity()) Grow();
+    return records_.emplace_back();  // the fields initialise themselves
   }
-  R& back() { return chunks_.back().data[used_ - 1]; }
-  void pop_back() {
-    std::destroy_at(&back());
-    --used_;
-    --size_;
-    if (used_ == 0 && chunks_.size() > 1) {
-      Free(chunks_.back(), 0);
-      chunks_.pop_back();
-      used_ = chunks_.back().size;
-    }
-  }
-  bool empty() const { return size_ == 0; }
-  size_t size() const { return size_; }
+  R& back() { return records_.back(); }
+  void pop_back() { records_.pop_back(); }
+  bool empty() const { return records_.empty(); }
+  size_t size() const { return records_.size(); }
   void MoveTo(std::vector<R>& out) {
-    out.reserve(out.size() + size_);
-    for (size_t c = 0; c < chunks_.size(); ++c) {
-      const size_t n = Constructed(c);
-      for (size_t i = 0; i < n; ++i)
-        out.push_back(std::move(chunks_[c].data[i]));
-      Free(chunks_[c], n);
+    // A list that filled in a part of the file only may have grown far past its end.
+    if (records_.capacity() > 2 * records_.size() + kFirst) records_.shrink_to_fit();
+    if (out.empty()) {
+      out = std::move(records_);
+    } else {
+      out.insert(out.end(), std::make_move_iterator(records_.begin()),
+                 std::make_move_iterator(records_.end()));
     }
-    chunks_.clear();
-    used_ = size_ = 0;
+    records_ = {};
   }
 
  private:
-  static constexpr size_t kFirstChunk = 16;
-  static constexpr size_t kMaxChunk = 4096;
-  struct Chunk {
-    R* data = nullptr;
-    size_t size = 0;
-  };
+  static constexpr size_t kFirst = 16;
 
-  size_t Constructed(size_t chunk) const {
-    return chunk + 1 == chunks_.size() ? used_ : chunks_[chunk].size;
-  }
-  static Chunk Allocate(size_t n) { return {static_cast<R*>(::operator new(n * sizeof(R))), n}; }
-  static void Free(Chunk& c, size_t constructed) {
-    if (!c.data) return;
-    std::destroy_n(c.data, constructed);
-    ::operator delete(c.data);
-    c.data = nullptr;
+  void Grow() {
+    const size_t n = records_.size();
+    size_t want = std::max(kFirst, 2 * n);
+    const double share = share_ ? share_() : 0;
+    if (share > 0 && share < 1) {
+      const double foreseen = double(n) / share * 1.05;
+      want = std::max(want, size_t(std::min(foreseen, 8.0 * double(std::max(n, kFirst)))));
+    }
+    records_.reserve(want);
   }
 
-  std::vector<Chunk> chunks_;
-  size_t used_ = 0;
-  size_t size_ = 0;
+  const ReadShare& share_;
+  std::vector<R> records_;
 };
 
 }  // namespace kestrel::dxf

@@ -583,12 +583,15 @@ TEST(DxfReader, LineEndsAtEveryPlaceOfTheScanWindow) {
     expected.push_back(i % 1000 + 0.5);
   }
   lf += "0\nENDSEC\n";
-  std::string crlf, cr;
+  std::string crlf, cr, mixed;
+  int line = 0;
   for (char c : lf) {
     crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     cr += c == '\n' ? '\r' : c;
+    const char* const ends[] = {"\n", "\r\n", "\r"};
+    mixed += c == '\n' ? std::string(ends[line++ % 3]) : std::string(1, c);
   }
-  for (const std::string* bytes : {&lf, &crlf, &cr}) {
+  for (const std::string* bytes : {&lf, &crlf, &cr, &mixed}) {
     Drawing fromFile;
     ASSERT_EQ(ReadDxfFile(fromFile, testing::WriteTempFile("ends.dxf", *bytes), TextEncoding::Utf8),
               "");
