@@ -3,7 +3,8 @@
 #pragma once
 
 #include <array>
-#include <vector>
+#include <cstddef>
+#include <cstdint>
 
 #include "dxf/Drawing.h"
 
@@ -52,13 +53,12 @@ constexpr std::array<Field<R>, 3> Pt(int code, TAcadPoint R::*m) {
 // Codes above this never reach a record field; they are dropped before the table lookup.
 constexpr int kMaxFieldCode = 240;
 
-// A record kind's fields with a direct index by group code.
+// A record kind's fields with a direct index by group code, built at compile time.
 template <class R>
 class FieldTable {
  public:
   template <class... Parts>
-  explicit FieldTable(const Parts&... parts) {
-    index_.fill(0);
+  constexpr explicit FieldTable(const Parts&... parts) {
     (Add(parts), ...);
   }
   const Field<R>* Find(int code) const {
@@ -67,16 +67,18 @@ class FieldTable {
   }
 
  private:
-  void Add(const Field<R>& f) {
-    fields_.push_back(f);
-    index_[f.code] = static_cast<uint8_t>(fields_.size());
+  static constexpr size_t kMaxFields = 48;
+  constexpr void Add(const Field<R>& f) {
+    fields_[count_++] = f;
+    index_[f.code] = static_cast<uint8_t>(count_);
   }
-  void Add(const std::array<Field<R>, 3>& point) {
+  constexpr void Add(const std::array<Field<R>, 3>& point) {
     for (const Field<R>& f : point)
       Add(f);
   }
-  std::vector<Field<R>> fields_;
-  std::array<uint8_t, kMaxFieldCode + 1> index_;
+  std::array<Field<R>, kMaxFields> fields_{};
+  size_t count_ = 0;
+  std::array<uint8_t, kMaxFieldCode + 1> index_{};
 };
 
 using L = TAcadLineBlk;
@@ -92,35 +94,26 @@ using D = TLeaderBlk;
 using N = TSplineBlk;
 using M = TDimensionBlk;
 
-inline const FieldTable<L>& LineFields() {
-  static const FieldTable<L> t(Txt(8, &L::layer), Upper(6, &L::ltype), Pt(10, &L::st),
-                               Pt(11, &L::ed), Int(62, &L::color), Int(60, &L::code60));
-  return t;
-}
+inline constexpr FieldTable<L> kLineFields(Txt(8, &L::layer), Upper(6, &L::ltype), Pt(10, &L::st),
+                                           Pt(11, &L::ed), Int(62, &L::color), Int(60, &L::code60));
 
-inline const FieldTable<C>& CircleFields() {
-  static const FieldTable<C> t(Txt(8, &C::layer), Upper(6, &C::ltype), Pt(10, &C::center),
-                               Real(40, &C::hankei), Int(62, &C::color), Int(67, &C::code67),
-                               Pt(210, &C::code210), Int(60, &C::code60));
-  return t;
-}
+inline constexpr FieldTable<C> kCircleFields(Txt(8, &C::layer), Upper(6, &C::ltype),
+                                             Pt(10, &C::center), Real(40, &C::hankei),
+                                             Int(62, &C::color), Int(67, &C::code67),
+                                             Pt(210, &C::code210), Int(60, &C::code60));
 
-inline const FieldTable<A>& ArcFields() {
-  static const FieldTable<A> t(Txt(8, &A::layer), Upper(6, &A::ltype), Pt(10, &A::center),
-                               Real(40, &A::hankei), Real(50, &A::st), Real(51, &A::ed),
-                               Int(62, &A::color), Int(67, &A::code67), Pt(210, &A::code210),
-                               Int(60, &A::code60));
-  return t;
-}
+inline constexpr FieldTable<A> kArcFields(Txt(8, &A::layer), Upper(6, &A::ltype),
+                                          Pt(10, &A::center), Real(40, &A::hankei),
+                                          Real(50, &A::st), Real(51, &A::ed), Int(62, &A::color),
+                                          Int(67, &A::code67), Pt(210, &A::code210),
+                                          Int(60, &A::code60));
 
 // LWPOLYLINE and POLYLINE headers; LWPOLYLINE's vertex groups are handled before the table.
-inline const FieldTable<P>& PolylineFields() {
-  static const FieldTable<P> t(Txt(8, &P::layer), Upper(6, &P::ltype), Real(38, &P::code38),
-                               Int(70, &P::code70), Int(71, &P::code71), Int(72, &P::code72),
-                               Int(62, &P::color), Int(67, &P::code67), Pt(210, &P::code210),
-                               Int(60, &P::code60));
-  return t;
-}
+inline constexpr FieldTable<P> kPolylineFields(Txt(8, &P::layer), Upper(6, &P::ltype),
+                                               Real(38, &P::code38), Int(70, &P::code70),
+                                               Int(71, &P::code71), Int(72, &P::code72),
+                                               Int(62, &P::color), Int(67, &P::code67),
+                                               Pt(210, &P::code210), Int(60, &P::code60));
 
 // TEXT and MTEXT take 73; ATTRIB takes 74 into code73 instead (its 73 is a field length).
 #define KESTREL_TEXT_FIELDS                                                                   \
@@ -129,60 +122,37 @@ inline const FieldTable<P>& PolylineFields() {
       Real(40, &T::code40), Real(41, &T::code41), Real(44, &T::code44), Real(50, &T::code50), \
       Int(62, &T::color), Int(67, &T::code67), Pt(210, &T::code210), Int(60, &T::code60)
 
-inline const FieldTable<T>& TextFields() {
-  static const FieldTable<T> t(KESTREL_TEXT_FIELDS, Int(73, &T::code73));
-  return t;
-}
+inline constexpr FieldTable<T> kTextFields(KESTREL_TEXT_FIELDS, Int(73, &T::code73));
 
-inline const FieldTable<T>& AttribFields() {
-  static const FieldTable<T> t(KESTREL_TEXT_FIELDS, Int(74, &T::code73));
-  return t;
-}
+inline constexpr FieldTable<T> kAttribFields(KESTREL_TEXT_FIELDS, Int(74, &T::code73));
 #undef KESTREL_TEXT_FIELDS
 
-inline const FieldTable<I>& InsertFields() {
-  static const FieldTable<I> t(Txt(8, &I::layer), Upper(6, &I::ltype), Txt(2, &I::name),
-                               Pt(10, &I::base), Int(62, &I::color), Real(50, &I::rotate),
-                               Int(67, &I::code67), Int(60, &I::code60));
-  return t;
-}
+inline constexpr FieldTable<I> kInsertFields(Txt(8, &I::layer), Upper(6, &I::ltype),
+                                             Txt(2, &I::name), Pt(10, &I::base), Int(62, &I::color),
+                                             Real(50, &I::rotate), Int(67, &I::code67),
+                                             Int(60, &I::code60));
 
-inline const FieldTable<F>& FaceFields() {
-  static const FieldTable<F> t(Txt(8, &F::layer), Upper(6, &F::ltype), Int(62, &F::color),
-                               Int(67, &F::code67), Int(60, &F::code60));
-  return t;
-}
+inline constexpr FieldTable<F> kFaceFields(Txt(8, &F::layer), Upper(6, &F::ltype),
+                                           Int(62, &F::color), Int(67, &F::code67),
+                                           Int(60, &F::code60));
 
-inline const FieldTable<E>& EllipseFields() {
-  static const FieldTable<E> t(Txt(8, &E::layer), Upper(6, &E::ltype), Pt(10, &E::center),
-                               Pt(11, &E::endpoint), Real(40, &E::henpei), Real(41, &E::kaisi),
-                               Real(42, &E::owari), Int(62, &E::color), Pt(210, &E::code210),
-                               Int(60, &E::code60));
-  return t;
-}
+inline constexpr FieldTable<E> kEllipseFields(Txt(8, &E::layer), Upper(6, &E::ltype),
+                                              Pt(10, &E::center), Pt(11, &E::endpoint),
+                                              Real(40, &E::henpei), Real(41, &E::kaisi),
+                                              Real(42, &E::owari), Int(62, &E::color),
+                                              Pt(210, &E::code210), Int(60, &E::code60));
 
-inline const FieldTable<S>& SolidFields() {
-  static const FieldTable<S> t(Txt(8, &S::layer), Upper(6, &S::ltype), Pt(10, &S::p1),
-                               Pt(11, &S::p2), Pt(12, &S::p3), Int(60, &S::code60));
-  return t;
-}
+inline constexpr FieldTable<S> kSolidFields(Txt(8, &S::layer), Upper(6, &S::ltype), Pt(10, &S::p1),
+                                            Pt(11, &S::p2), Pt(12, &S::p3), Int(60, &S::code60));
 
-inline const FieldTable<D>& LeaderFields() {
-  static const FieldTable<D> t(Txt(8, &D::layer), Upper(6, &D::ltype), Real(41, &D::code41),
-                               Int(60, &D::code60), Int(76, &D::code76));
-  return t;
-}
+inline constexpr FieldTable<D> kLeaderFields(Txt(8, &D::layer), Upper(6, &D::ltype),
+                                             Real(41, &D::code41), Int(60, &D::code60),
+                                             Int(76, &D::code76));
 
-inline const FieldTable<N>& SplineFields() {
-  static const FieldTable<N> t(Txt(8, &N::layer), Upper(6, &N::ltype), Int(70, &N::code70),
-                               Int(60, &N::code60));
-  return t;
-}
+inline constexpr FieldTable<N> kSplineFields(Txt(8, &N::layer), Upper(6, &N::ltype),
+                                             Int(70, &N::code70), Int(60, &N::code60));
 
-inline const FieldTable<M>& DimensionFields() {
-  static const FieldTable<M> t(Txt(8, &M::layer), Upper(6, &M::ltype), Txt(2, &M::dimblkName),
-                               Int(62, &M::color));
-  return t;
-}
+inline constexpr FieldTable<M> kDimensionFields(Txt(8, &M::layer), Upper(6, &M::ltype),
+                                                Txt(2, &M::dimblkName), Int(62, &M::color));
 
 }  // namespace kestrel::dxf::fields

@@ -472,18 +472,18 @@ bool Reader::HandleOpenEntity(int code, std::string_view value) {
   const bool b = openInBlock_;
   switch (open_) {
     case Kind::Line:
-      return ApplyField(Open<TAcadLineBlk>(), LineFields(), code, value);
+      return ApplyField(Open<TAcadLineBlk>(), kLineFields, code, value);
     case Kind::Circle:
-      return ApplyField(Open<TCircleBlk>(), CircleFields(), code, value);
+      return ApplyField(Open<TCircleBlk>(), kCircleFields, code, value);
     case Kind::Arc:
-      return ApplyField(Open<TArcBlk>(), ArcFields(), code, value);
+      return ApplyField(Open<TArcBlk>(), kArcFields, code, value);
     case Kind::Text:
     case Kind::MText:
-      return ApplyField(Open<TTextBlk>(), TextFields(), code, value);
+      return ApplyField(Open<TTextBlk>(), kTextFields, code, value);
     case Kind::Attrib:
-      return ApplyField(Open<TTextBlk>(), AttribFields(), code, value);
+      return ApplyField(Open<TTextBlk>(), kAttribFields, code, value);
     case Kind::Polyline:
-      return ApplyField(Open<TLwpBlk>(), PolylineFields(), code, value);
+      return ApplyField(Open<TLwpBlk>(), kPolylineFields, code, value);
     case Kind::LwPolyline: {
       auto& headers = List<TLwpBlk>(b);
       auto& vertices = List<TLwpVer>(b);
@@ -505,7 +505,7 @@ bool Reader::HandleOpenEntity(int code, std::string_view value) {
           if (!lwpResolved_ || vertices.empty()) return true;
           return ParseReal(value, code == 20 ? vertices.back().code10.y : vertices.back().code42);
         default:
-          return ApplyField(p, PolylineFields(), code, value);
+          return ApplyField(p, kPolylineFields, code, value);
       }
     }
     case Kind::Insert: {
@@ -514,7 +514,7 @@ bool Reader::HandleOpenEntity(int code, std::string_view value) {
       if (code == 41) return ParseReal(value, r.scale.x);
       if (code == 42) return ParseReal(value, r.scale.y);
       if (code == 43) return ParseReal(value, r.scale.z);
-      return ApplyField(r, InsertFields(), code, value);
+      return ApplyField(r, kInsertFields, code, value);
     }
     case Kind::Face: {
       TFaceBlk& f = Open<TFaceBlk>();
@@ -524,12 +524,12 @@ bool Reader::HandleOpenEntity(int code, std::string_view value) {
         double& target = code < 20 ? corner.x : code < 30 ? corner.y : corner.z;
         return ParseReal(value, target);
       }
-      return ApplyField(f, FaceFields(), code, value);
+      return ApplyField(f, kFaceFields, code, value);
     }
     case Kind::Ellipse:
-      return ApplyField(Open<TEllipseBlk>(), EllipseFields(), code, value);
+      return ApplyField(Open<TEllipseBlk>(), kEllipseFields, code, value);
     case Kind::Solid:
-      return ApplyField(Open<TSolidBlk>(), SolidFields(), code, value);
+      return ApplyField(Open<TSolidBlk>(), kSolidFields, code, value);
     case Kind::Leader: {
       TLeaderBlk& l = Open<TLeaderBlk>();
       const bool header = code == 8 || code == 6 || code == 41 || code == 60 || code == 76;
@@ -548,7 +548,7 @@ bool Reader::HandleOpenEntity(int code, std::string_view value) {
         if (code == 30 && leaderVertex_ < INT32_MAX) ++leaderVertex_;
         return true;
       }
-      if (!ApplyField(l, LeaderFields(), code, value)) return false;
+      if (!ApplyField(l, kLeaderFields, code, value)) return false;
       if (code == 76) {
         leaderCounting_ = true;
         leaderVertex_ = 0;
@@ -562,10 +562,10 @@ bool Reader::HandleOpenEntity(int code, std::string_view value) {
         if (s.code10Ary.empty()) return true;
         return ParseReal(value, code == 20 ? s.code10Ary.back().y : s.code10Ary.back().z);
       }
-      return ApplyField(s, SplineFields(), code, value);
+      return ApplyField(s, kSplineFields, code, value);
     }
     case Kind::Dimension:
-      return ApplyField(Open<TDimensionBlk>(), DimensionFields(), code, value);
+      return ApplyField(Open<TDimensionBlk>(), kDimensionFields, code, value);
     case Kind::None:
       return true;
   }
