@@ -101,9 +101,10 @@ bool LineSource::NextPair(LinePair& pair) {
       const size_t codeEnd = ends_[next_], valueEnd = ends_[next_ + 1];
       // A CR that ends the buffer may be the first half of a CR LF: wait for the next byte.
       if (valueEnd + 1 < size || eof_ || data_[valueEnd] == '\n') {
+        const char* const d = data_.data();
         const size_t valueStart = AfterLineEnd(codeEnd);
-        pair.code = data_.substr(pos_, codeEnd - pos_);
-        pair.value = data_.substr(valueStart, valueEnd - valueStart);
+        pair.code = std::string_view(d + pos_, codeEnd - pos_);
+        pair.value = std::string_view(d + valueStart, valueEnd - valueStart);
         pos_ = AfterLineEnd(valueEnd);
         next_ += 2;
         return true;
