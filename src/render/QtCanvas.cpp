@@ -49,6 +49,24 @@ QPainter::CompositionMode ToComposition(PenMode mode) {
   }
 }
 
+// A pixel in the pen's colour `rgb` (0xRRGGBB) through the raster operation `mode`.
+inline void PaintPixel(QRgb* p, QRgb rgb, PenMode mode) {
+  switch (mode) {
+    case PenMode::Copy:
+      *p = 0xFF000000 | rgb;
+      break;
+    case PenMode::Xor:
+      *p = 0xFF000000 | ((*p ^ rgb) & 0xFFFFFF);
+      break;
+    case PenMode::NotXor:
+      *p = 0xFF000000 | (~(*p ^ rgb) & 0xFFFFFF);
+      break;
+    case PenMode::Not:
+      *p = 0xFF000000 | (~*p & 0xFFFFFF);
+      break;
+  }
+}
+
 // Coordinates this far out are clipped before Qt sees them; nearer ones are drawn as given so
 // that every pixel stays where the integer end points put it.
 constexpr double kFar = 1 << 20;
@@ -104,6 +122,23 @@ QtCanvas::Direction Unit(QtCanvas::Direction v) {
 double Sweep(QtCanvas::Direction a, QtCanvas::Direction b) {
   const double t = std::atan2(a.c * b.s - a.s * b.c, a.c * b.c + a.s * b.s);
   return t > 0 ? t : t + kWholeTurn;
+}
+
+// The turn from one chord end to the next of `n` chords over `sweep`: one sine and cosine for
+// the whole arc (none for a single chord), taken from a table for the full circles that most
+// drawings are made of.
+QtCanvas::Direction ChordTurn(int n, double sweep, bool full) {
+  if (full && n <= kTurnSteps) {
+    static const auto table = [] {
+      std::vector<QtCanvas::Direction> t(kTurnSteps + 1);
+      for (int k = 1; k <= kTurnSteps; ++k)
+        t[size_t(k)] = {std::cos(kWholeTurn / k), std::sin(kWholeTurn / k)};
+      return t;
+    }();
+    return table[size_t(n)];
+  }
+  if (n == 1) return {};
+  return {std::cos(sweep / n), std::sin(sweep / n)};
 }
 
 }  // namespace
@@ -201,6 +236,15 @@ void QtCanvas::LineTo(int x, int y) {
 // direction of drawing (so closed outlines and XOR rubber bands meet exactly), and its dotted
 // styles count pixels along the line.
 void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
+  const QRgb rgb = ToRgb(pen_.color);
+  const int64_t dx = int64_t(x2) - x1, dy = int64_t(y2) - y1;
+  // A step to a neighbouring pixel, as most chords of a small circle are, is its first pixel,
+  // which every dash pattern shows.
+  if (std::llabs(dx) <= 1 && std::llabs(dy) <= 1) {
+    if ((dx != 0 || dy != 0) && x1 >= 0 && x1 < width_ && y1 >= 0 && y1 < height_)
+      PaintPixel(reinterpret_cast<QRgb*>(bits_ + y1 * stride_) + x1, rgb, pen_.mode);
+    return;
+  }
   static constexpr uint8_t kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
                            kDashDotDot[] = {9, 3, 3, 3, 3, 3};
   std::span<const uint8_t> dashes;
@@ -209,7 +253,6 @@ void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
   if (pen_.style == PenStyle::DashDot) dashes = kDashDot, period = 24;
   if (pen_.style == PenStyle::DashDotDot) dashes = kDashDotDot, period = 24;
 
-  const int64_t dx = int64_t(x2) - x1, dy = int64_t(y2) - y1;
   const bool xMajor = std::llabs(dx) >= std::llabs(dy);
   const int64_t major = xMajor ? std::llabs(dx) : std::llabs(dy);
   const int64_t minor = xMajor ? std::llabs(dy) : std::llabs(dx);
@@ -259,7 +302,6 @@ void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
     }
   };
 
-  const QRgb rgb = ToRgb(pen_.color);
   if (period == 0 && pen_.mode == PenMode::Copy) {
     // The common pen: solid, copied. A loop without the per-pixel style and mode tests, which is
     // most of a redraw of a large drawing.
@@ -277,20 +319,7 @@ void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
         k -= dashes[d];
       }
     }
-    switch (pen_.mode) {
-      case PenMode::Copy:
-        *p = 0xFF000000 | rgb;
-        break;
-      case PenMode::Xor:
-        *p = 0xFF000000 | ((*p ^ rgb) & 0xFFFFFF);
-        break;
-      case PenMode::NotXor:
-        *p = 0xFF000000 | (~(*p ^ rgb) & 0xFFFFFF);
-        break;
-      case PenMode::Not:
-        *p = 0xFF000000 | (~*p & 0xFFFFFF);
-        break;
-    }
+    PaintPixel(p, rgb, pen_.mode);
   });
 }
 
@@ -376,46 +405,47 @@ void QtCanvas::ArcChords(double cx, double cy, double rx, double ry, Direction f
   int n = int(std::min(1e5, std::ceil(sweep / step)));
   if (full) n = std::max(4, (n + 3) / 4 * 4);
   n = std::max(n, 1);
-  // The chord ends turn by a fixed angle: one sine and cosine for the whole arc, taken from a
-  // table for the full circles that most drawings are made of.
-  Direction turn;
-  if (full && n <= kTurnSteps) {
-    static const auto table = [] {
-      std::vector<Direction> t(kTurnSteps + 1);
-      for (int k = 1; k <= kTurnSteps; ++k)
-        t[size_t(k)] = {std::cos(kWholeTurn / k), std::sin(kWholeTurn / k)};
-      return t;
-    }();
-    turn = table[size_t(n)];
-  } else {
-    turn = {std::cos(sweep / n), std::sin(sweep / n)};
-  }
-  const double cs = turn.c, sn = turn.s;
-  double c = from.c, si = from.s;
-  double px = cx + rx * c, py = cy - ry * si;
-  for (int i = 1; i <= n; ++i) {
-    double nc = c * cs - si * sn;
-    si = si * cs + c * sn;
-    c = nc;
-    if (i == n) {
-      const Direction last = full ? from : to;
-      c = last.c, si = last.s;
-    }
-    double qx = cx + rx * c, qy = cy - ry * si;
-    double sx = px, sy = py, ex = qx, ey = qy;
-    px = qx, py = qy;
-    bool inside = std::min({sx, sy, ex, ey}) >= -16 && std::max(sx, ex) <= w + 16.0 &&
-                  std::max(sy, ey) <= h + 16.0;
-    if (!inside && !ClipSegment(sx, sy, ex, ey, -16, w + 16.0, h + 16.0)) continue;
-    ScreenPoint a{int(RoundHalfEven(sx)), int(RoundHalfEven(sy))};
-    ScreenPoint b{int(RoundHalfEven(ex)), int(RoundHalfEven(ey))};
-    if (a == b) continue;
+  const Direction turn = ChordTurn(n, sweep, full);
+  auto chord = [this](ScreenPoint a, ScreenPoint b) {
+    if (a == b) return;
     if (pen_.width > 1) {
       UsePen();
       painter_.drawLine(QPoint(a.x, a.y), QPoint(b.x, b.y));
     } else {
       ThinLine(a.x, a.y, b.x, b.y);
     }
+  };
+  auto rounded = [](double x, double y) {
+    return ScreenPoint{int(RoundHalfEven(x)), int(RoundHalfEven(y))};
+  };
+  // An arc that stays a pixel inside the clipping margin needs no clipping, and each chord end
+  // is rounded once.
+  const bool clip =
+      !(cx - rx >= -15 && cx + rx <= w + 15.0 && cy - ry >= -15 && cy + ry <= h + 15.0);
+  double c = from.c, si = from.s;
+  double px = cx + rx * c, py = cy - ry * si;
+  ScreenPoint a = clip ? ScreenPoint{} : rounded(px, py);
+  for (int i = 1; i <= n; ++i) {
+    double nc = c * turn.c - si * turn.s;
+    si = si * turn.c + c * turn.s;
+    c = nc;
+    if (i == n) {
+      const Direction last = full ? from : to;
+      c = last.c, si = last.s;
+    }
+    double qx = cx + rx * c, qy = cy - ry * si;
+    if (!clip) {
+      const ScreenPoint b = rounded(qx, qy);
+      chord(a, b);
+      a = b;
+      continue;
+    }
+    double sx = px, sy = py, ex = qx, ey = qy;
+    px = qx, py = qy;
+    bool inside = std::min({sx, sy, ex, ey}) >= -16 && std::max(sx, ex) <= w + 16.0 &&
+                  std::max(sy, ey) <= h + 16.0;
+    if (!inside && !ClipSegment(sx, sy, ex, ey, -16, w + 16.0, h + 16.0)) continue;
+    chord(rounded(sx, sy), rounded(ex, ey));
   }
 }
 

@@ -109,6 +109,7 @@ TEST(QtCanvas, PenModesAreRasterOperations) {
       c.MoveTo(1, 2);
       c.LineTo(17, 13);
       c.Arc(2, 2, 18, 18, 18, 10, 2, 10);
+      c.Arc(5, 5, 8, 8, 8, 6, 8, 6);  // chords of one pixel
     }
   }
   EXPECT_EQ(img, Blank(20, 20, bgRgb));
