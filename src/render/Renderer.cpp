@@ -72,10 +72,13 @@ void DrawArc(Canvas& canvas, const TAcadPoint& c, double r, double a1, double a2
     canvas.SetPixel(pc.x, pc.y, pen.color);
     return;
   }
-  ScreenPoint p1 = WorldToScreen(PolarPoint(c, a1, r), s, origin);
-  ScreenPoint p2 = WorldToScreen(PolarPoint(c, a2, r), s, origin);
   ScreenPoint ul = WorldToScreen({c.x - r, c.y + r, 0}, s, origin);
   ScreenPoint lr = WorldToScreen({c.x + r, c.y - r, 0}, s, origin);
+  // The point at angle 0 is (c.x + r, c.y): the right side of the box at the centre's height.
+  auto radialPoint = [&](double a) {
+    return a == 0 ? ScreenPoint{lr.x, pc.y} : WorldToScreen(PolarPoint(c, a, r), s, origin);
+  };
+  ScreenPoint p1 = radialPoint(a1), p2 = radialPoint(a2);
   if (a1 > a2) a2 += kTwoPi;
   // A short arc whose ends share a pixel is one pixel, but only on a circle at most a pixel
   // across: on a larger circle equal end pixels mean a nearly full arc, which the canvas draws
@@ -168,6 +171,9 @@ struct Pass {
   ViewWindow window;
   TAcadPoint center;
   double s = 1;
+  // Most drawings show every layer, and then no record needs its layer looked up.
+  bool everyLayerVisible = std::all_of(drawing.LayerAry.begin(), drawing.LayerAry.end(),
+                                       [](const dxf::TLayer& l) { return l.visible; });
   int count = 0;
 
   // Steps common to every record: invisible and paper-space records, frozen or switched-off
@@ -175,7 +181,7 @@ struct Pass {
   template <typename Record, typename InWindow>
   bool Wanted(const Record& r, InWindow inWindow) {
     if (r.code60 != 0 || r.code67 != 0) return false;
-    if (!dxf::IsLayerVisible(drawing.LayerAry, r.layindex)) return false;
+    if (!everyLayerVisible && !dxf::IsLayerVisible(drawing.LayerAry, r.layindex)) return false;
     if (!options.drawAll && !inWindow(r, window)) return false;
     ++count;
     return true;
