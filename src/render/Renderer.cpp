@@ -117,8 +117,9 @@ bool CircleInWindow(const dxf::TCircleBlk& circle, const ViewWindow& w) {
 }
 
 bool ArcInWindow(const dxf::TArcBlk& arc, const ViewWindow& w) {
+  if (Inside(arc.center, w)) return true;
   double a1 = OneTurn(arc.st) * kDegToRad, a2 = OneTurn(arc.ed) * kDegToRad;
-  if (Inside(arc.center, w) || Inside(PolarPoint(arc.center, a1, arc.hankei), w) ||
+  if (Inside(PolarPoint(arc.center, a1, arc.hankei), w) ||
       Inside(PolarPoint(arc.center, a2, arc.hankei), w)) {
     return true;
   }

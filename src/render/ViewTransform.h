@@ -31,8 +31,8 @@ double ViewScale(const ViewState& view, int width, int height);
 // Nearest whole pixel, ties to even. Positions a billion pixels away are held there, so that
 // hostile coordinates cannot overflow; no view comes near them.
 inline int RoundPixel(double v) {
-  if (std::isnan(v)) return 0;
-  return int(RoundHalfEven(std::clamp(v, -1e9, 1e9)));
+  if (v >= -1e9 && v <= 1e9) return int(RoundHalfEven(v));  // NaN fails both tests
+  return std::isnan(v) ? 0 : v < 0 ? -1000000000 : 1000000000;
 }
 
 // Pixel position of a world point already made relative to the view centre.
