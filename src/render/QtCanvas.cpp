@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <numeric>
 #include <span>
 #include <tuple>
 #include <vector>
@@ -46,6 +47,23 @@ QPainter::CompositionMode ToComposition(PenMode mode) {
       return QPainter::RasterOp_NotDestination;
     default:
       return QPainter::CompositionMode_SourceOver;
+  }
+}
+
+// A pen style's dashes in pixels, alternately drawn and left out, as GDI counts them; none for
+// a solid line.
+std::span<const uint8_t> DashesOf(PenStyle style) {
+  static constexpr uint8_t kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
+                           kDashDotDot[] = {9, 3, 3, 3, 3, 3};
+  switch (style) {
+    case PenStyle::Dot:
+      return kDot;
+    case PenStyle::DashDot:
+      return kDashDot;
+    case PenStyle::DashDotDot:
+      return kDashDotDot;
+    default:
+      return {};
   }
 }
 
@@ -187,6 +205,7 @@ void QtCanvas::SetPenWidth(int width) {
 
 void QtCanvas::SetPenColor(Color color) {
   pen_.color = color;
+  penRgb_ = ToRgb(color);
   penDirty_ = true;
 }
 
@@ -216,43 +235,22 @@ void QtCanvas::UsePen() {
   penDirty_ = false;
 }
 
-void QtCanvas::LineTo(int x, int y) {
-  ScreenPoint from = pos_;
-  pos_ = {x, y};
-  if (from == pos_) return;
-  if (pen_.width <= 1) {
-    ThinLine(from.x, from.y, x, y);
-    return;
-  }
-  UsePen();
-  double x1 = from.x, y1 = from.y, x2 = x, y2 = y;
-  if (std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) > kFar) {
-    if (!ClipSegment(x1, y1, x2, y2, -16, width_ + 16.0, height_ + 16.0)) return;
-  }
-  painter_.drawLine(QPointF(x1, y1), QPointF(x2, y2));
-}
-
 // One-pixel lines are drawn here rather than by QPainter: GDI leaves out the last pixel in the
 // direction of drawing (so closed outlines and XOR rubber bands meet exactly), and its dotted
 // styles count pixels along the line.
-void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
-  const QRgb rgb = ToRgb(pen_.color);
+inline void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
   const int64_t dx = int64_t(x2) - x1, dy = int64_t(y2) - y1;
   // A step to a neighbouring pixel, as most chords of a small circle are, is its first pixel,
   // which every dash pattern shows.
   if (std::llabs(dx) <= 1 && std::llabs(dy) <= 1) {
     if ((dx != 0 || dy != 0) && x1 >= 0 && x1 < width_ && y1 >= 0 && y1 < height_)
-      PaintPixel(reinterpret_cast<QRgb*>(bits_ + y1 * stride_) + x1, rgb, pen_.mode);
+      PaintPixel(reinterpret_cast<QRgb*>(bits_ + y1 * stride_) + x1, penRgb_, pen_.mode);
     return;
   }
-  static constexpr uint8_t kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
-                           kDashDotDot[] = {9, 3, 3, 3, 3, 3};
-  std::span<const uint8_t> dashes;
-  int period = 0;
-  if (pen_.style == PenStyle::Dot) dashes = kDot, period = 6;
-  if (pen_.style == PenStyle::DashDot) dashes = kDashDot, period = 24;
-  if (pen_.style == PenStyle::DashDotDot) dashes = kDashDotDot, period = 24;
+  WalkLine(x1, y1, dx, dy);
+}
 
+void QtCanvas::WalkLine(int64_t x1, int64_t y1, int64_t dx, int64_t dy) {
   const bool xMajor = std::llabs(dx) >= std::llabs(dy);
   const int64_t major = xMajor ? std::llabs(dx) : std::llabs(dy);
   const int64_t minor = xMajor ? std::llabs(dy) : std::llabs(dx);
@@ -302,12 +300,15 @@ void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
     }
   };
 
-  if (period == 0 && pen_.mode == PenMode::Copy) {
+  const QRgb rgb = penRgb_;
+  const std::span<const uint8_t> dashes = DashesOf(pen_.style);
+  if (dashes.empty() && pen_.mode == PenMode::Copy) {
     // The common pen: solid, copied. A loop without the per-pixel style and mode tests, which is
     // most of a redraw of a large drawing.
     walk([value = 0xFF000000 | rgb](int64_t, QRgb* p) { *p = value; });
     return;
   }
+  const int period = std::accumulate(dashes.begin(), dashes.end(), 0);
   walk([&](int64_t i, QRgb* p) {
     if (period > 0) {
       int k = int(i % period);
@@ -321,6 +322,22 @@ void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
     }
     PaintPixel(p, rgb, pen_.mode);
   });
+}
+
+void QtCanvas::LineTo(int x, int y) {
+  ScreenPoint from = pos_;
+  pos_ = {x, y};
+  if (from == pos_) return;
+  if (pen_.width <= 1) {
+    ThinLine(from.x, from.y, x, y);
+    return;
+  }
+  UsePen();
+  double x1 = from.x, y1 = from.y, x2 = x, y2 = y;
+  if (std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) > kFar) {
+    if (!ClipSegment(x1, y1, x2, y2, -16, width_ + 16.0, height_ + 16.0)) return;
+  }
+  painter_.drawLine(QPointF(x1, y1), QPointF(x2, y2));
 }
 
 void QtCanvas::Rectangle(int left, int top, int right, int bottom) {

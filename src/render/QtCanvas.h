@@ -60,6 +60,7 @@ class QtCanvas : public Canvas {
   RealFont& Realize();
   void UsePen();
   void ThinLine(int x1, int y1, int x2, int y2);
+  void WalkLine(int64_t x1, int64_t y1, int64_t dx, int64_t dy);
   // The arc from direction `from` through `sweep` radians to `to`, both unit vectors.
   void ArcChords(double cx, double cy, double rx, double ry, Direction from, double sweep,
                  Direction to, bool full);
@@ -72,6 +73,7 @@ class QtCanvas : public Canvas {
   int width_, height_;
   double reach_;  // radius of a disc holding the canvas with a margin
   Pen pen_;
+  QRgb penRgb_ = 0;  // pen_.color as the image's 0xRRGGBB
   Brush brush_;
   FontDesc font_;
   Color fontColor_ = kBlack;
