@@ -374,8 +374,9 @@ void QtCanvas::Arc(int left, int top, int right, int bottom, int x1, int y1, int
   // The radials' directions are used as they are: going through angles (atan2, then sine and
   // cosine again) would cost more than drawing a small arc.
   const Direction from = Radial(cx, cy, x1, y1), to = Radial(cx, cy, x2, y2);
-  double sweep = Sweep(from, to);
-  const bool full = (x1 == x2 && y1 == y2) || sweep >= kWholeTurn;
+  const bool same = x1 == x2 && y1 == y2;  // a circle: no need to measure the sweep
+  double sweep = same ? kWholeTurn : Sweep(from, to);
+  const bool full = same || sweep >= kWholeTurn;
   if (full) sweep = kWholeTurn;
   const double r = std::max(rx, ry);
 
