@@ -136,7 +136,7 @@ QtCanvas::Direction Unit(QtCanvas::Direction v) {
 
 // Counter-clockwise angle from radial `a` to radial `b`, in (0, 2π]: the same direction is a
 // whole turn. Taken from the cross and dot products, which are exact for the half-pixel
-// offsets radials have, so directions that agree are never a hair apart.
+// offsets of radials on and near the canvas, so directions that agree are never a hair apart.
 double Sweep(QtCanvas::Direction a, QtCanvas::Direction b) {
   const double t = std::atan2(a.c * b.s - a.s * b.c, a.c * b.c + a.s * b.s);
   return t > 0 ? t : t + kWholeTurn;
