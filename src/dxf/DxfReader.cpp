@@ -119,6 +119,7 @@ class Reader {
   template <class R>
   void ResolveColor(R& r, bool inBlock);
   int16_t LayerColor(const std::string& name);
+  void ForgetLayers();
 
   template <class R>
   RecordStore<R>& List(bool inBlock);
@@ -168,6 +169,7 @@ class Reader {
   // Layer name → index of the first layer with that name; cleared whenever the LAYER table
   // changes a layer, so lookups give what a scan in list order would.
   std::unordered_map<std::string, size_t> layerIndex_;
+  size_t lastLayer_ = SIZE_MAX;  // index of the layer last looked up
 };
 
 template <>
@@ -225,16 +227,28 @@ TInsertBlk& Reader::Open() {
 }
 
 int16_t Reader::LayerColor(const std::string& name) {
+  // Records come in runs on one layer: the last layer found is tried first.
+  if (lastLayer_ < d_.LayerAry.size() && d_.LayerAry[lastLayer_].Name == name)
+    return d_.LayerAry[lastLayer_].color;
   auto it = layerIndex_.find(name);
-  if (it != layerIndex_.end()) return d_.LayerAry[it->second].color;
+  if (it != layerIndex_.end()) {
+    lastLayer_ = it->second;
+    return d_.LayerAry[it->second].color;
+  }
   const int16_t color = GetLayerColor(d_, name);
   for (size_t i = 0; i < d_.LayerAry.size(); ++i) {
     if (d_.LayerAry[i].Name == name) {
       layerIndex_.emplace(name, i);
+      lastLayer_ = i;
       break;
     }
   }
   return color;
+}
+
+void Reader::ForgetLayers() {
+  layerIndex_.clear();
+  lastLayer_ = SIZE_MAX;
 }
 
 template <class R>
@@ -280,7 +294,7 @@ bool Reader::HandleLayerTable(int code, std::string_view value) {
       switch (code) {
         case 2:
           layer.Name = Decode(value);
-          layerIndex_.clear();
+          ForgetLayers();
           break;
         case 6:
           layer.ltype = AsciiUpper(Decode(value));
@@ -304,7 +318,7 @@ bool Reader::HandleLayerTable(int code, std::string_view value) {
     if (value == "LAYER") {
       d_.LayerAry.emplace_back();
       layerOpen_ = true;
-      layerIndex_.clear();
+      ForgetLayers();
     } else if (value == "ENDTAB") {
       inLayerTable_ = false;
       tableFlag_ = false;
@@ -350,21 +364,26 @@ void Reader::StartEntity(Kind kind, bool inBlock) {
     ReaderDefaults(r);
     return r;
   };
+  // Records of a block definition carry the block's name.
+  auto startNamed = [&](auto& list) -> auto& {
+    auto& r = start(list);
+    if (inBlock) r.bname = blockName_;
+    return r;
+  };
   switch (kind) {
     case Kind::Line:
-      start(List<TAcadLineBlk>(inBlock)).bname = inBlock ? blockName_ : "";
+      startNamed(List<TAcadLineBlk>(inBlock));
       break;
     case Kind::Circle:
-      start(List<TCircleBlk>(inBlock)).bname = inBlock ? blockName_ : "";
+      startNamed(List<TCircleBlk>(inBlock));
       break;
     case Kind::Arc:
-      start(List<TArcBlk>(inBlock)).bname = inBlock ? blockName_ : "";
+      startNamed(List<TArcBlk>(inBlock));
       break;
     case Kind::Text:
     case Kind::Attrib:
     case Kind::MText: {
-      TTextBlk& t = start(List<TTextBlk>(inBlock));
-      if (inBlock) t.bname = blockName_;
+      TTextBlk& t = startNamed(List<TTextBlk>(inBlock));
       t.mtflag = kind == Kind::MText;
       t.atflag = kind == Kind::Attrib;
       break;
@@ -372,8 +391,7 @@ void Reader::StartEntity(Kind kind, bool inBlock) {
     case Kind::LwPolyline:
     case Kind::Polyline: {
       auto& list = List<TLwpBlk>(inBlock);
-      TLwpBlk& p = start(list);
-      if (inBlock) p.bname = blockName_;
+      TLwpBlk& p = startNamed(list);
       p.ihand = static_cast<int32_t>(list.size() - 1);
       lwpResolved_ = false;
       break;
@@ -388,7 +406,7 @@ void Reader::StartEntity(Kind kind, bool inBlock) {
       start(ellipse_);
       break;
     case Kind::Solid:
-      start(List<TSolidBlk>(inBlock)).bname = inBlock ? blockName_ : "";
+      startNamed(List<TSolidBlk>(inBlock));
       break;
     case Kind::Leader:
       start(leader_);
