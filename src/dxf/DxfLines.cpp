@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <bit>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -12,23 +15,115 @@
 
 namespace kestrel::dxf {
 
-namespace {
-// The size of a read: small enough to stay in the processor's cache while its lines are taken
-// (reads of 256 KiB or 1 MiB were no faster).
-constexpr size_t kChunk = size_t(64) << 10;
-}  // namespace
+// Reads a file a chunk at a time into two buffers in turn, on a thread of its own: while the
+// caller takes the lines of one chunk, the next is read into the other buffer. Each buffer has
+// a chunk's room before its chunk, where the caller puts the unfinished pair of the chunk
+// before. Without a thread (it could not be started) the reads happen in Wait.
+class LineSource::ChunkReader {
+ public:
+  struct Chunk {
+    char* data;  // `room` bytes before it are free for the caller
+    size_t size;
+    bool failed;
+  };
+
+  ChunkReader(std::FILE* file, size_t chunk) : file_(file), chunk_(std::max<size_t>(chunk, 1)) {
+    for (std::vector<char>& b : buffers_)
+      b.resize(2 * chunk_);
+    requested_ = true;
+    try {
+      thread_ = std::thread([this] { Run(); });
+    } catch (...) {
+      // No thread: Wait reads.
+    }
+  }
+
+  ~ChunkReader() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+
+  size_t Room() const { return chunk_; }
+
+  // Waits for the chunk after the last one (empty at the end of the file). The chunk taken
+  // before stays as it is until ReadNext.
+  Chunk Wait() {
+    if (!thread_.joinable()) {
+      ReadInto(filling_);
+    } else {
+      std::unique_lock lock(mutex_);
+      done_.wait(lock, [this] { return ready_; });
+      ready_ = false;
+    }
+    return {buffers_[filling_].data() + chunk_, got_, failed_};
+  }
+
+  // Starts reading the next chunk into the buffer of the chunk before the last.
+  void ReadNext() {
+    if (got_ == 0) return;  // the end of the file
+    filling_ ^= 1;
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard lock(mutex_);
+      requested_ = true;
+    }
+    wake_.notify_one();
+  }
+
+ private:
+  void ReadInto(int buffer) {
+    got_ = std::fread(buffers_[buffer].data() + chunk_, 1, chunk_, file_);
+    failed_ = got_ < chunk_ && std::ferror(file_) != 0;
+  }
+
+  void Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return requested_ || stop_; });
+      if (stop_) return;
+      requested_ = false;
+      const int buffer = filling_;
+      lock.unlock();
+      ReadInto(buffer);
+      lock.lock();
+      ready_ = true;
+      done_.notify_one();
+      if (got_ == 0) return;  // the end of the file: nothing more to read
+    }
+  }
+
+  std::FILE* const file_;
+  const size_t chunk_;
+  std::vector<char> buffers_[2];
+  int filling_ = 0;  // the buffer being read into, or last read into
+  size_t got_ = 0;
+  bool failed_ = false;
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  bool requested_ = false, ready_ = false, stop_ = false;
+  std::thread thread_;
+};
 
 LineSource::LineSource(std::string_view bytes)
     : data_(bytes), ends_(std::make_unique<size_t[]>(kIndexBlock + 1)) {}
 
-LineSource::LineSource(std::FILE* file, uint64_t fileSize)
+LineSource::LineSource(std::FILE* file, uint64_t fileSize, size_t chunk)
     : file_(file),
       fileSize_(fileSize),
+      reader_(std::make_unique<ChunkReader>(file, chunk)),
       ends_(std::make_unique<size_t[]>(kIndexBlock + 1)),
       eof_(false) {}
 
+LineSource::~LineSource() = default;
+
 bool LineSource::SkipUtf8Bom() {
-  if (!started_ && file_ && data_.size() < 3 && !eof_) Refill();
+  while (!started_ && file_ && data_.size() < 3 && !eof_)
+    Refill();
   started_ = true;
   if (pos_ == 0 && data_.substr(0, 3) == "\xEF\xBB\xBF") {
     pos_ = indexed_ = 3;
@@ -137,31 +232,45 @@ double LineSource::Taken() const {
 }
 
 void LineSource::Refill() {
-  if (!file_ || eof_) {
+  if (!reader_ || eof_) {
     eof_ = true;
     return;
   }
-  // Keep the unread tail, then fill the rest of the buffer; grow it only when the tail fills it.
-  const size_t tail = data_.size() - pos_;
-  if (buffer_.empty()) buffer_.resize(kChunk);
-  if (tail > 0 && data_.data() + pos_ != buffer_.data()) {
-    std::memmove(buffer_.data(), data_.data() + pos_, tail);
+  // The unfinished pair goes before the next chunk: into the room the chunk's buffer keeps for
+  // it, or, when it is longer, with the chunk into a buffer of its own.
+  const std::string_view tail = data_.substr(pos_);
+  const bool isLong = tail.size() > reader_->Room();
+  size_t from = 0;  // where the data starts in long_
+  if (isLong && !inLong_) {
+    long_.assign(tail.begin(), tail.end());
+  } else if (isLong) {
+    // The tail is in long_ already: drop what was taken once it is half of it, so that a long
+    // line costs about its own length, not its square.
+    from = size_t(tail.data() - long_.data());
+    if (from > long_.size() / 2) {
+      long_.erase(long_.begin(), long_.begin() + ptrdiff_t(from));
+      from = 0;
+    }
   }
-  if (tail == buffer_.size()) {
-    size_t grown = buffer_.size() * 2;
-    // Not past what the rest of the file can fill (plus a chunk): a long line costs its own
-    // length, not twice it.
-    if (fileSize_ > readSoFar_)
-      grown = std::min<uint64_t>(grown, tail + (fileSize_ - readSoFar_) + 1);
-    buffer_.resize(std::max(grown, tail + kChunk));
-  }
-  const size_t got = std::fread(buffer_.data() + tail, 1, buffer_.size() - tail, file_);
-  readSoFar_ += got;
-  if (got == 0) {
+  const ChunkReader::Chunk chunk = reader_->Wait();
+  readSoFar_ += chunk.size;
+  if (chunk.size == 0) {
     eof_ = true;
-    failed_ = std::ferror(file_) != 0;
+    failed_ = chunk.failed;
   }
-  data_ = std::string_view(buffer_.data(), tail + got);
+  if (isLong) {
+    long_.insert(long_.end(), chunk.data, chunk.data + chunk.size);
+    data_ = std::string_view(long_.data() + from, long_.size() - from);
+  } else if (chunk.size == 0) {
+    data_ = tail;  // the end: what is left stays where it is
+  } else {
+    char* const start = chunk.data - tail.size();
+    std::memcpy(start, tail.data(), tail.size());
+    data_ = std::string_view(start, tail.size() + chunk.size);
+  }
+  if (!isLong && inLong_ && chunk.size > 0) std::vector<char>().swap(long_);
+  inLong_ = isLong || (inLong_ && chunk.size == 0);
+  reader_->ReadNext();  // the old chunk's bytes are no longer needed
   pos_ = 0;
   // The line ends found so far were of the old buffer.
   endCount_ = next_ = 0;

@@ -1,6 +1,8 @@
 // Line pairs of a DXF file as views into a read buffer: a line ends at CR, LF or CR LF, and
 // the last line of the file needs no end. The whole file is never held unless it was given
-// in memory: a file is read in chunks, and the buffer grows only for a pair that does not fit.
+// in memory: a file is read in chunks, on a thread of its own so that reading the next chunk
+// overlaps with taking the lines of this one, and a buffer grows only for a pair that does not
+// fit in a chunk.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +21,15 @@ struct LinePair {
 class LineSource {
  public:
   explicit LineSource(std::string_view bytes);  // all of the input, already in memory
-  // Reads from the file's current position. With the file's size the buffer never grows past
-  // what the rest of the file can fill, however long a line is.
-  explicit LineSource(std::FILE* file, uint64_t fileSize = 0);
+  // Reads from the file's current position, `chunk` bytes at a time (tests use small ones);
+  // nothing else may use the file until the source is gone. The buffers never hold more than
+  // two chunks and the longest pair, which the file's bytes bound.
+  explicit LineSource(std::FILE* file, uint64_t fileSize = 0, size_t chunk = kChunk);
+  ~LineSource();
+  LineSource(const LineSource&) = delete;
+  LineSource& operator=(const LineSource&) = delete;
+
+  static constexpr size_t kChunk = size_t(256) << 10;
 
   // Skips a UTF-8 byte-order mark at the start; true when there was one.
   bool SkipUtf8Bom();
@@ -39,10 +47,13 @@ class LineSource {
   size_t AfterLineEnd(size_t end) const;
   void Refill();
 
+  class ChunkReader;
   std::FILE* file_ = nullptr;
   uint64_t fileSize_ = 0;
   uint64_t readSoFar_ = 0;
-  std::vector<char> buffer_;
+  std::unique_ptr<ChunkReader> reader_;
+  std::vector<char> long_;  // holds the data while a pair is longer than a chunk
+  bool inLong_ = false;     // the data is in long_
   std::string_view data_;
   size_t pos_ = 0;
   // The line ends of the buffer, found a block at a time ahead of the reading (the line ends

@@ -1,0 +1,83 @@
+#include "dxf/DxfLines.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "DxfTestFiles.h"
+
+namespace kestrel::dxf {
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs AllPairs(LineSource& source, bool& bom) {
+  bom = source.SkipUtf8Bom();
+  Pairs pairs;
+  LinePair pair;
+  while (source.NextPair(pair))
+    pairs.emplace_back(std::string(pair.code), std::string(pair.value));
+  return pairs;
+}
+
+// A file read in chunks of any size gives the pairs the same bytes give in memory: line ends
+// split between chunks, pairs longer than a chunk, the last lines without an end.
+TEST(DxfLines, ChunkedFileGivesThePairsOfTheBytesInMemory) {
+  std::vector<std::string> inputs = {
+      "",
+      "\xEF\xBB\xBF  0\r\nSECTION\r\n",
+      "0\nLINE\r\n10\r1.5\r\n\r\n\n\r",
+      "0\r\nTEXT\r\n1\r\n" + std::string(300, 'x') + "\r\n8\r\n" + std::string(90, 'y'),
+      "62",
+      "62\r",
+      "1\n\n\n",
+  };
+  // Random lines of letters, blanks and every kind of line end.
+  std::mt19937 random(7);
+  const char alphabet[] = {'a', '1', ' ', '\r', '\n', '\n'};
+  for (int i = 0; i < 60; ++i) {
+    std::string bytes(random() % 400, ' ');
+    for (char& c : bytes)
+      c = alphabet[random() % sizeof alphabet];
+    inputs.push_back(bytes);
+  }
+  for (const std::string& bytes : inputs) {
+    LineSource inMemory(bytes);
+    bool bomInMemory = false;
+    const Pairs expected = AllPairs(inMemory, bomInMemory);
+    const auto path = testing::WriteTempFile("lines.dxf", bytes);
+    for (size_t chunk : {1, 2, 3, 5, 8, 13, 64, 4096}) {
+      const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+          std::fopen(path.string().c_str(), "rb"), &std::fclose);
+      ASSERT_TRUE(file);
+      LineSource source(file.get(), bytes.size(), chunk);
+      bool bom = false;
+      EXPECT_EQ(AllPairs(source, bom), expected) << "chunk " << chunk << ": " << bytes;
+      EXPECT_EQ(bom, bomInMemory);
+      EXPECT_FALSE(source.Failed());
+      EXPECT_EQ(source.Taken(), bytes.empty() ? 0.0 : 1.0);
+    }
+  }
+}
+
+TEST(DxfLines, StoppingEarlyLeavesNothingRunning) {
+  // The reading thread is stopped with the source, after a pair or before the first.
+  const std::string bytes = "0\nSECTION\n" + std::string(1 << 20, '9') + "\n0\nEOF\n";
+  const auto path = testing::WriteTempFile("early.dxf", bytes);
+  for (int pairs : {0, 1}) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(path.string().c_str(), "rb"), &std::fclose);
+    LineSource source(file.get(), bytes.size(), 4096);
+    LinePair pair;
+    for (int i = 0; i < pairs; ++i)
+      ASSERT_TRUE(source.NextPair(pair));
+  }
+}
+
+}  // namespace
+}  // namespace kestrel::dxf
