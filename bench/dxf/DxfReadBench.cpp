@@ -1,7 +1,9 @@
 // Timed runs of the DXF reader against the floor: a bare loop that maps the file, splits its
 // lines and parses the coordinate values with std::from_chars.
 //
-//   kestrel_dxf_bench read|floor FILE [RUNS]
+//   kestrel_dxf_bench read|buffer|floor FILE [RUNS]
+//
+// `buffer` reads the file into memory first (not timed) and times ReadDxfBuffer on it.
 //
 // Prints one line: mode, file size, median seconds and MB/s over RUNS runs (default 5), and
 // the first run of the process apart (its memory is all fresh).
@@ -67,6 +69,18 @@ double FloorPass(const char* path, size_t& pairs) {
   return sum;
 }
 
+std::string ReadWhole(const char* path) {
+  std::string bytes;
+  if (std::FILE* f = std::fopen(path, "rb")) {
+    char chunk[1 << 16];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+      bytes.append(chunk, got);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
 double CpuSeconds() {
   timespec ts{};
   ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
@@ -80,7 +94,7 @@ int main(int argc, char** argv) {
   // GLIBC_TUNABLES=glibc.malloc.hugetlb=0 to measure without them.
   kestrel::RestartWithHugePageMalloc(argv);
   if (argc < 3) {
-    std::fputs("usage: kestrel_dxf_bench read|floor FILE [RUNS]\n", stderr);
+    std::fputs("usage: kestrel_dxf_bench read|buffer|floor FILE [RUNS]\n", stderr);
     return 2;
   }
   const std::string mode = argv[1];
@@ -104,10 +118,14 @@ int main(int argc, char** argv) {
   double first = 0;
   for (int i = 0; i < runs; ++i) {
     kestrel::dxf::Drawing drawing;
+    std::string whole;
+    if (mode == "buffer") whole = ReadWhole(path);
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = CpuSeconds();
     if (mode == "floor") {
       FloorPass(path, records);
+    } else if (mode == "buffer") {
+      kestrel::dxf::ReadDxfBuffer(drawing, whole, path, encoding);
     } else {
       const std::string error = kestrel::dxf::ReadDxfFile(drawing, path, encoding);
       if (!error.empty()) {
