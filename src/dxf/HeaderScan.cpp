@@ -76,7 +76,8 @@ DxfVersion ScanDxfVersion(const std::filesystem::path& path) {
   if (!std::filesystem::exists(path, ec)) return {true, {}, false};
   const File file = OpenForReading(path);
   if (!file) return {};
-  LineSource source(file.get());
+  // The version is near the start: small reads.
+  LineSource source(file.get(), 0, size_t(64) << 10);
   return Scan(source);
 }
 
