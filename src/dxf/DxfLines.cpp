@@ -265,7 +265,7 @@ void LineSource::Refill() {
     data_ = tail;  // the end: what is left stays where it is
   } else {
     char* const start = chunk.data - tail.size();
-    std::memcpy(start, tail.data(), tail.size());
+    if (!tail.empty()) std::memcpy(start, tail.data(), tail.size());
     data_ = std::string_view(start, tail.size() + chunk.size);
   }
   if (!isLong && inLong_ && chunk.size > 0) std::vector<char>().swap(long_);

@@ -229,7 +229,9 @@ TEST(PrepareDxfDrawing, StopsWhereTheLoadStops) {
     const PreparedDxf result = PrepareDxfDrawing(d, WriteTempFile(c.file, c.bytes));
     EXPECT_EQ(result.error, c.error);
     EXPECT_EQ(result.read, c.read);
-    if (!c.read) EXPECT_TRUE(d.LayerAry.empty());
+    if (!c.read) {
+      EXPECT_TRUE(d.LayerAry.empty());
+    }
   }
   Drawing d;
   EXPECT_EQ(PrepareDxfDrawing(d, WriteTempFile("h.dxf", line)).error, "");
