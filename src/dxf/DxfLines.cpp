@@ -115,7 +115,9 @@ LineSource::LineSource(std::string_view bytes)
 LineSource::LineSource(std::FILE* file, uint64_t fileSize, size_t chunk)
     : file_(file),
       fileSize_(fileSize),
-      reader_(std::make_unique<ChunkReader>(file, chunk)),
+      // A small file needs no more than its size (and a byte to see its end).
+      reader_(std::make_unique<ChunkReader>(
+          file, fileSize > 0 && fileSize < chunk ? size_t(fileSize) + 1 : chunk)),
       ends_(std::make_unique<size_t[]>(kIndexBlock + 1)),
       eof_(false) {}
 
