@@ -39,8 +39,10 @@ struct Tab {
   }
 };
 
+// A file of its own for each test: ctest runs the tests in parallel processes.
 std::filesystem::path LineFile() {
-  const auto path = std::filesystem::path(::testing::TempDir()) / "line.dxf";
+  const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  const auto path = std::filesystem::path(::testing::TempDir()) / ("line-" + test + ".dxf");
   std::ofstream(path, std::ios::binary)
       << "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n10\n21\n0\n0\nENDSEC\n0\nEOF\n";
   return path;
