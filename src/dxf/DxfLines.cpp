@@ -113,8 +113,7 @@ LineSource::LineSource(std::string_view bytes)
     : data_(bytes), ends_(std::make_unique<size_t[]>(kIndexBlock + 1)) {}
 
 LineSource::LineSource(std::FILE* file, uint64_t fileSize, size_t chunk)
-    : file_(file),
-      fileSize_(fileSize),
+    : fileSize_(fileSize),
       // A small file needs no more than its size (and a byte to see its end).
       reader_(std::make_unique<ChunkReader>(
           file, fileSize > 0 && fileSize < chunk ? size_t(fileSize) + 1 : chunk)),
@@ -124,7 +123,7 @@ LineSource::LineSource(std::FILE* file, uint64_t fileSize, size_t chunk)
 LineSource::~LineSource() = default;
 
 bool LineSource::SkipUtf8Bom() {
-  while (!started_ && file_ && data_.size() < 3 && !eof_)
+  while (!started_ && reader_ && data_.size() < 3 && !eof_)
     Refill();
   started_ = true;
   if (pos_ == 0 && data_.substr(0, 3) == "\xEF\xBB\xBF") {
@@ -227,7 +226,7 @@ bool LineSource::NextPair(LinePair& pair) {
 }
 
 double LineSource::Taken() const {
-  if (!file_) return data_.empty() ? 0 : double(pos_) / double(data_.size());
+  if (!reader_) return data_.empty() ? 0 : double(pos_) / double(data_.size());
   if (fileSize_ == 0) return 0;
   const uint64_t taken = readSoFar_ - (data_.size() - pos_);
   return std::min(1.0, double(taken) / double(fileSize_));

@@ -48,12 +48,11 @@ class LineSource {
   void Refill();
 
   class ChunkReader;
-  std::FILE* file_ = nullptr;
   uint64_t fileSize_ = 0;
   uint64_t readSoFar_ = 0;
-  std::unique_ptr<ChunkReader> reader_;
-  std::vector<char> long_;  // holds the data while a pair is longer than a chunk
-  bool inLong_ = false;     // the data is in long_
+  std::unique_ptr<ChunkReader> reader_;  // none when the input was given in memory
+  std::vector<char> long_;               // holds the data while a pair is longer than a chunk
+  bool inLong_ = false;                  // the data is in long_
   std::string_view data_;
   size_t pos_ = 0;
   // The line ends of the buffer, found a block at a time ahead of the reading (the line ends
