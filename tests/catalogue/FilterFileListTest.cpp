@@ -64,6 +64,14 @@ TEST(FilterFileList, WordRules) {
   }
 }
 
+TEST(FilterFileList, NamesThatAreNotUtf8AreFoundByTheirOtherCharacters) {
+  // Only ASCII letters are folded; the bytes of an invalid name are compared as they stand.
+  const Paths paths = {"/w/caf\xe9.dwg", "/w/\x90\x7d\x96\xca.dxf", "/w/x\xf0.dwg", "/w/plan.dwg"};
+  EXPECT_EQ(Search(paths, "CAF dwg", false), Paths{"/w/caf\xe9.dwg"});
+  EXPECT_EQ(Search(paths, "DXF", false), Paths{"/w/\x90\x7d\x96\xca.dxf"});
+  EXPECT_EQ(Search(paths, "x !plan", false), (Paths{"/w/x\xf0.dwg", "/w/\x90\x7d\x96\xca.dxf"}));
+}
+
 TEST(FilterFileList, PathOfResultLineCutsAtTheFirstBracket) {
   EXPECT_EQ(PathOfResultLine("[23/08/12] /data/a] b.lsp"), "/data/a] b.lsp");
   EXPECT_EQ(PathOfResultLine("no date"), "no date");
