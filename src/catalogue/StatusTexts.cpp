@@ -1,5 +1,6 @@
 #include "catalogue/StatusTexts.h"
 
+#include "base/Utf8Chars.h"
 #include "catalogue/DosDateTime.h"
 
 namespace kestrel::catalogue {
@@ -27,6 +28,32 @@ std::string ResultLine(const FileList& list, size_t i) {
 std::string_view PathOfResultLine(std::string_view line) {
   size_t at = line.find("] ");
   return at == std::string_view::npos ? line : line.substr(at + 2);
+}
+
+std::string DisplayText(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c >= 0x20 && c < 0x7F) {
+      out += char(c);
+      ++i;
+    } else if (c < 0x20 || c == 0x7F) {
+      // U+2400 + c, or U+2421 for DEL: three bytes E2 90 xx.
+      out += "\xE2\x90";
+      out += char(c == 0x7F ? 0xA1 : 0x80 + c);
+      ++i;
+    } else {
+      const size_t n = Utf8CharLength(bytes, i);
+      if (n == 1) {
+        out += "\xEF\xBF\xBD";
+      } else {
+        out.append(bytes.substr(i, n));
+      }
+      i += n;
+    }
+  }
+  return out;
 }
 
 }  // namespace kestrel::catalogue

@@ -77,6 +77,31 @@ TEST(FilterFileList, PathOfResultLineCutsAtTheFirstBracket) {
   EXPECT_EQ(PathOfResultLine("no date"), "no date");
 }
 
+TEST(FilterFileList, DisplayTextKeepsEachNameOnOneVisibleLine) {
+  using namespace std::string_literals;
+  struct Case {
+    std::string bytes;
+    std::string shown;
+  } cases[] = {
+      {"/w/plan.dwg", "/w/plan.dwg"},
+      {"/w/図面 ① ～.dwg", "/w/図面 ① ～.dwg"},
+      {"/w/a\nb.txt", "/w/a␊b.txt"},
+      {"a\rb\tc\x1b\x1f", "a␍b␉c␛␟"},
+      {"a\0b"s, "a␀b"},
+      {"del\x7f", "del␡"},
+      {"/w/caf\xe9.txt", "/w/caf\uFFFD.txt"},
+      {"\x90\x7d\x96\xca.dwg", "\uFFFD}\uFFFD\uFFFD.dwg"},           // Shift_JIS
+      {"x\xe6\x97.dwg", "x\uFFFD\uFFFD.dwg"},                        // cut off: one per byte
+      {"\xc0\xaf \xed\xa0\x80", "\uFFFD\uFFFD \uFFFD\uFFFD\uFFFD"},  // overlong, surrogate
+      {"\xf0\x9f\x98\x80\xf4\x90\x80\x80", "😀\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"\xc2\x85", "\xc2\x85"},  // valid UTF-8 stays as it is
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DisplayText(c.bytes), c.shown) << c.shown;
+  }
+}
+
 TEST(FilterFileList, ExtensionRule) {
   EXPECT_TRUE(HasExtension("/a/b.c"));
   EXPECT_TRUE(HasExtension("/a/.bashrc"));
