@@ -29,6 +29,7 @@ std::string ResultLine(const FileList& list, size_t i);
 // break stays on one line, and each byte that is not part of valid UTF-8 as U+FFFD. Only for
 // showing: the bytes themselves are what names the file.
 std::string DisplayText(std::string_view bytes);
+void AppendDisplayText(std::string& out, std::string_view bytes);
 
 // The path of a result line: everything after the first "] " (a path containing "] " itself
 // is cut at the date's); the line itself when it has none.

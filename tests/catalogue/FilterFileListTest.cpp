@@ -95,6 +95,11 @@ TEST(FilterFileList, DisplayTextKeepsEachNameOnOneVisibleLine) {
       {"\xc0\xaf \xed\xa0\x80", "\uFFFD\uFFFD \uFFFD\uFFFD\uFFFD"},  // overlong, surrogate
       {"\xf0\x9f\x98\x80\xf4\x90\x80\x80", "😀\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"\xc2\x85", "\xc2\x85"},  // valid UTF-8 stays as it is
+      // Long runs are looked at eight bytes at a time: controls at every place in them.
+      {"/folder/a\nb.txt/x", "/folder/a␊b.txt/x"},
+      {"01234567\17789abcdef\001", "01234567␡89abcdef␁"},  // octal: a hex escape would run on
+      {"0123456789abcdef\x1f", "0123456789abcdef␟"},
+      {"0123456~\200234567~", "0123456~\uFFFD234567~"},
       {"", ""},
   };
   for (const Case& c : cases) {
