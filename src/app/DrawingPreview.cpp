@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTabWidget>
-#include <filesystem>
 
+#include "base/PathBytes.h"
 #include "preview/ImageBox.h"
 
 namespace kestrel::app {
@@ -16,7 +16,8 @@ DrawingPreview::DrawingPreview(Widgets widgets, MessageSink messages, QObject* p
   if (w_.image) w_.image->installEventFilter(this);
 }
 
-void DrawingPreview::Load(const QString& path, preview::ImageBox* target, QProgressBar* progress) {
+void DrawingPreview::Load(const std::string& path, preview::ImageBox* target,
+                          QProgressBar* progress) {
   if (!target) return;
   // Black while the file is read; the drawing appears whole at the end.
   target->clear();
@@ -28,8 +29,7 @@ void DrawingPreview::Load(const QString& path, preview::ImageBox* target, QProgr
       progress->setValue(position);
     };
   }
-  target->setImage(render::LoadDxfPreview(doc_, std::filesystem::path(path.toStdU16String()),
-                                          target->size(), sink, messages_));
+  target->setImage(render::LoadDxfPreview(doc_, NativePath(path), target->size(), sink, messages_));
 }
 
 bool DrawingPreview::RedrawsOnResize() const {

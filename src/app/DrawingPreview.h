@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <string>
 
 #include "base/Messages.h"
 #include "render/DxfPreview.h"
@@ -35,8 +36,9 @@ class DrawingPreview : public QObject {
 
   render::DrawingDocument& document() { return doc_; }
 
-  // The dispatch's DXF hook: `path` drawn into `target` at its size, progress on `progress`.
-  void Load(const QString& path, preview::ImageBox* target, QProgressBar* progress);
+  // The dispatch's DXF hook: `path` (the file system's bytes) drawn into `target` at its size,
+  // progress on `progress`.
+  void Load(const std::string& path, preview::ImageBox* target, QProgressBar* progress);
   // The dispatch's hook for a new selection: the previous drawing is gone.
   void Clear() { doc_.ClearDrawing(); }
 

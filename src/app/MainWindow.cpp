@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFontMetrics>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -10,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +30,6 @@
 #include "app/ListCommands.h"
 #include "app/MessageBoxes.h"
 #include "app/ResultListModel.h"
-#include "catalogue/StatusTexts.h"
 #include "preview/ImageBox.h"
 #include "preview/PreviewDispatch.h"
 #include "preview/TextTab.h"
@@ -222,7 +221,8 @@ void MainWindow::BuildTabs() {
   tabs_->addTab(BuildPdfTab(), "  PDF");
   tabs_->addTab(BuildDrawingTab(), "  DXF, Image");
   // The tab bars clip rather than push the splitter: the left panel keeps its designed width.
-  for (int i = 0; i < tabs_->count(); ++i) tabs_->widget(i)->setMinimumSize(50, 50);
+  for (int i = 0; i < tabs_->count(); ++i)
+    tabs_->widget(i)->setMinimumSize(50, 50);
   tabs_->setMinimumWidth(100);
 }
 
@@ -391,7 +391,7 @@ void MainWindow::ConnectCommands() {
   });
 
   // Commands on the selected entry; each does nothing without a selection.
-  auto onSelected = [this](void (*command)(const QString&, const MessageSink&)) {
+  auto onSelected = [this](void (*command)(const std::string&, const MessageSink&)) {
     return [this, command] {
       if (auto path = SelectedPath()) command(*path, messages_);
     };
@@ -419,6 +419,7 @@ void MainWindow::ConnectPreview() {
   w.window = this;
   w.list = resultList_;
   w.dateTimeRole = ResultListModel::DateTimeRole;
+  w.pathRole = ResultListModel::PathRole;
   w.statusPanel = statusPanel_;
   w.thumbnail = image1_;
   w.tabPicture = image2_;
@@ -441,7 +442,7 @@ void MainWindow::ConnectPreview() {
   preview::PreviewHooks hooks;
   hooks.pdfAvailable = pdfAvailable_;
   hooks.clearDrawing = [this] { drawingPreview_->Clear(); };
-  hooks.loadDxfPreview = [this](const QString& path, preview::ImageBox* target,
+  hooks.loadDxfPreview = [this](const std::string& path, preview::ImageBox* target,
                                 QProgressBar* progress) {
     drawingPreview_->Load(path, target, progress);
   };
@@ -456,16 +457,15 @@ void MainWindow::ConnectPreview() {
 std::optional<MainWindow::Selection> MainWindow::SelectedLine() const {
   const QModelIndex index = resultList_->currentIndex();
   if (!index.isValid() || !resultList_->selectionModel()->isSelected(index)) return std::nullopt;
-  std::string_view line = resultModel_->Line(index.row());
-  return Selection{QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())),
+  return Selection{index.data(Qt::DisplayRole).toString(),
+                   std::string(resultModel_->Path(index.row())),
                    resultModel_->DateTime(index.row())};
 }
 
-std::optional<QString> MainWindow::SelectedPath() const {
+std::optional<std::string> MainWindow::SelectedPath() const {
   auto selection = SelectedLine();
   if (!selection) return std::nullopt;
-  std::string line = selection->line.toStdString();
-  return QString::fromStdString(std::string(catalogue::PathOfResultLine(line)));
+  return std::move(selection->path);
 }
 
 void MainWindow::ClearPreviews() {

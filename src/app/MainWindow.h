@@ -72,14 +72,16 @@ class MainWindow : public QMainWindow {
   // Reads the target table and names the current target from it (start-up).
   void ApplyTargetName();
 
-  // The selected result line and its date-time, if a line is selected.
+  // The selected result line, if a line is selected: its text as shown, its path as the file
+  // system's bytes (what every command on the selection takes) and its date-time.
   struct Selection {
     QString line;
+    std::string path;
     uint32_t dosDateTime;
   };
   std::optional<Selection> SelectedLine() const;
-  // The path of the selected line (after its first "] "), if a line is selected.
-  std::optional<QString> SelectedPath() const;
+  // The path of the selected line as the file system's bytes, if a line is selected.
+  std::optional<std::string> SelectedPath() const;
 
   // Widgets the preview and other parts fill.
   QListView* resultList() const { return resultList_; }

@@ -3,8 +3,15 @@
 #include <QSize>
 
 #include "catalogue/DosDateTime.h"
+#include "catalogue/StatusTexts.h"
 
 namespace kestrel::app {
+namespace {
+
+// Every line begins with the date, "[yy/mm/dd] ".
+const size_t kDateLength = catalogue::FormatResultDate(0).size();
+
+}  // namespace
 
 void ResultListModel::SetHits(const catalogue::FileList& list, const std::vector<uint32_t>& hits) {
   beginResetModel();
@@ -40,6 +47,10 @@ std::string_view ResultListModel::Line(int row) const {
   return std::string_view(pool_).substr(offsets_[r], offsets_[r + 1] - offsets_[r]);
 }
 
+std::string_view ResultListModel::Path(int row) const {
+  return Line(row).substr(kDateLength);
+}
+
 int ResultListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : Count();
 }
@@ -47,12 +58,14 @@ int ResultListModel::rowCount(const QModelIndex& parent) const {
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= Count()) return {};
   switch (role) {
-    case Qt::DisplayRole: {
-      std::string_view line = Line(index.row());
-      return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-    }
+    case Qt::DisplayRole:
+      return QString::fromStdString(catalogue::DisplayText(Line(index.row())));
     case DateTimeRole:
       return DateTime(index.row());
+    case PathRole: {
+      const std::string_view path = Path(index.row());
+      return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
+    }
     case Qt::SizeHintRole:
       return QSize(0, 14);
     default:

@@ -1,5 +1,7 @@
 // The result list's lines: "[yy/mm/dd] " + full path, each with the file's packed date-time.
-// The lines live in one pool, so a million of them fill the list in well under a second.
+// The lines live in one pool, so a million of them fill the list in well under a second. Each
+// line keeps its path as the file system's bytes; the text shown is made from them only for
+// showing (DisplayText), and every command on an entry takes its path from PathRole or Path().
 #pragma once
 
 #include <QAbstractListModel>
@@ -16,6 +18,7 @@ class ResultListModel : public QAbstractListModel {
   Q_OBJECT
  public:
   static constexpr int DateTimeRole = Qt::UserRole + 1;
+  static constexpr int PathRole = Qt::UserRole + 2;  // QByteArray: the path's bytes
 
   using QAbstractListModel::QAbstractListModel;
 
@@ -24,7 +27,9 @@ class ResultListModel : public QAbstractListModel {
   void Clear();
 
   int Count() const { return static_cast<int>(dates_.size()); }
+  // The line's bytes: the date prefix and the path as the file system has it.
   std::string_view Line(int row) const;
+  std::string_view Path(int row) const;
   uint32_t DateTime(int row) const { return dates_[static_cast<size_t>(row)]; }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;

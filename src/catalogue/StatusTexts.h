@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "catalogue/FileList.h"
 
@@ -22,6 +23,13 @@ std::string SearchStatus(size_t hits, size_t total, bool finished);
 
 // "[yy/mm/dd] " + the full path of entry `i`.
 std::string ResultLine(const FileList& list, size_t i);
+
+// A path or result line as shown, in UTF-8: control characters (0x00-0x1F, 0x7F) as their
+// Control Pictures symbols (U+2400 + code, U+2421 for DEL), so that a name holding a line
+// break stays on one line, and each byte that is not part of valid UTF-8 as U+FFFD. Only for
+// showing: the bytes themselves are what names the file.
+std::string DisplayText(std::string_view bytes);
+void AppendDisplayText(std::string& out, std::string_view bytes);
 
 // The path of a result line: everything after the first "] " (a path containing "] " itself
 // is cut at the date's); the line itself when it has none.

@@ -1,7 +1,6 @@
 #include "preview/Picture.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QPainter>
@@ -10,6 +9,13 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+
+#include "preview/core/PreviewRules.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 extern "C" {
 #include <emf2svg.h>
@@ -26,9 +32,23 @@ constexpr int kMaxRasterSide = 4096;
 // Metafiles are read whole; larger ones are not pictures anyone previews.
 constexpr qint64 kMaxMetafileBytes = 64 << 20;
 
-std::optional<QByteArray> ReadSmallFile(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxMetafileBytes) return std::nullopt;
+// Opens the file that `path`'s bytes name; a QString name would not come back as those bytes
+// when the name is not UTF-8.
+bool OpenForReading(QFile& f, const std::string& path) {
+#ifdef _WIN32
+  f.setFileName(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
+  return f.open(QIODevice::ReadOnly);
+#else
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  if (f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
+  ::close(fd);
+  return false;
+#endif
+}
+
+std::optional<QByteArray> ReadSmallFile(QFile& f) {
+  if (f.size() > kMaxMetafileBytes) return std::nullopt;
   QByteArray bytes = f.readAll();
   if (f.error() != QFileDevice::NoError) return std::nullopt;
   return bytes;
@@ -123,15 +143,17 @@ QImage RasterizeSvg(const QByteArray& svg) {
   return image;
 }
 
-QImage LoadPicture(const QString& path, QSize fitInto) {
-  const QString ext = QFileInfo(path).suffix().toUpper();
-  if (ext == QLatin1String("WMF") || ext == QLatin1String("EMF")) {
-    const auto bytes = ReadSmallFile(path);
+QImage LoadPicture(const std::string& path, QSize fitInto) {
+  QFile f;
+  if (!OpenForReading(f, path)) return {};
+  const std::string ext = UpperExtension(path);
+  if (ext == ".WMF" || ext == ".EMF") {
+    const auto bytes = ReadSmallFile(f);
     if (!bytes) return {};
-    const auto svg = ext == QLatin1String("WMF") ? WmfToSvg(*bytes) : EmfToSvg(*bytes);
+    const auto svg = ext == ".WMF" ? WmfToSvg(*bytes) : EmfToSvg(*bytes);
     return svg ? RasterizeSvg(*svg) : QImage();
   }
-  QImageReader reader(path);
+  QImageReader reader(&f);
   reader.setDecideFormatFromContent(true);
   if (fitInto.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
     QSize size = reader.size();

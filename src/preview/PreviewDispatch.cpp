@@ -58,13 +58,13 @@ bool PreviewDispatch::Shows(int tab, QCheckBox* box) const {
 
 void PreviewDispatch::ClearPicture(ImageBox* box) {
   if (hooks_.showDwgPreview) {
-    hooks_.showDwgPreview(QString(), box);
+    hooks_.showDwgPreview(std::string(), box);
   } else {
     box->clear();
   }
 }
 
-void PreviewDispatch::ShowPictureFile(const QString& path, ImageBox* box, bool scaleToFit) {
+void PreviewDispatch::ShowPictureFile(const std::string& path, ImageBox* box, bool scaleToFit) {
   const QImage picture = LoadPicture(path, scaleToFit ? box->size() : QSize());
   if (picture.isNull()) {
     ClearPicture(box);
@@ -83,28 +83,30 @@ void PreviewDispatch::PreviewSelectedEntry() {
 
   const QModelIndex selected = SelectedIndex();
   if (!selected.isValid()) return;
-  const std::string line = selected.data(Qt::DisplayRole).toString().toStdString();
-  const std::string path(catalogue::PathOfResultLine(line));
+  // The path's own bytes: the line's text is only for showing, and a name that is not UTF-8
+  // or holds a control character would not come back from it.
+  const QByteArray pathBytes = selected.data(w_.pathRole).toByteArray();
+  const std::string path(pathBytes.constData(), static_cast<size_t>(pathBytes.size()));
   const std::string ext = UpperExtension(path);
-  const QString qpath = QString::fromStdString(path);
 
   w_.extractButton->setEnabled(IsExtractableExtension(ext));
   w_.convertButton->setEnabled(ext == ".DWG");
   w_.insertButton->setEnabled(ext == ".DWG" || ext == ".DXF");
   w_.lspLoadButton->setEnabled(ext == ".LSP");
   w_.statusPanel->setFixedWidth(w_.list->width());
-  w_.statusPanel->setText(qpath);
+  w_.statusPanel->setText(QString::fromStdString(catalogue::DisplayText(path)));
   if (w_.textView) w_.textView->SetHighlighter(ToTextHighlighter(ChooseHighlighter(ext)));
   const uint32_t dateTime = selected.data(w_.dateTimeRole).toUInt();
-  w_.window->setWindowTitle(QString::fromStdString(PreviewTitle(dateTime, path)));
+  w_.window->setWindowTitle(
+      QString::fromStdString(catalogue::DisplayText(PreviewTitle(dateTime, path))));
 
-  PreviewPictures(qpath, ext);
-  PreviewPdfOrDrawing(qpath, ext);
+  PreviewPictures(path, ext);
+  PreviewPdfOrDrawing(path, ext);
   if (w_.textView) LoadTextView(path, ext);
 }
 
-void PreviewDispatch::PreviewPictures(const QString& path, const std::string& ext) {
-  const QString name = QString::fromStdString(FileNameOf(path.toStdString()));
+void PreviewDispatch::PreviewPictures(const std::string& path, const std::string& ext) {
+  const QString name = QString::fromStdString(catalogue::DisplayText(FileNameOf(path)));
   const bool drawingTab = Shows(w_.drawingTab, w_.drawingShow);
   if (ext == ".DWG") {
     // An unreadable preview ends the whole preview here (silent abort from the hook).
@@ -133,7 +135,7 @@ void PreviewDispatch::PreviewPictures(const QString& path, const std::string& ex
   }
 }
 
-void PreviewDispatch::PreviewPdfOrDrawing(const QString& path, const std::string& ext) {
+void PreviewDispatch::PreviewPdfOrDrawing(const std::string& path, const std::string& ext) {
   if (hooks_.pdfAvailable && ext == ".PDF") {
     if (Shows(w_.pdfTab, w_.pdfShow) && hooks_.showPdf) {
       const int pages = hooks_.showPdf(path);

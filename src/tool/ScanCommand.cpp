@@ -1,6 +1,8 @@
 // kestrel-tool scan FOLDER MASK [--words TEXT] [--or] [--date-order]: builds the file list and
 // runs the word search as the window does; prints the result lines, then the final status text
-// on standard error.
+// on standard error. Each line is shown as the window's list shows it, so that every result
+// stays on one line: control characters as the Control Pictures symbols (U+2400 + code, U+2421
+// for DEL), bytes that are not valid UTF-8 as U+FFFD.
 #include <cstdio>
 #include <string>
 
@@ -53,7 +55,7 @@ int RunScan(const Args& args) {
   if (dateOrder) SortHitsByDate(list, hits);
   std::string out;
   for (uint32_t i : hits) {
-    out += ResultLine(list, i);
+    AppendDisplayText(out, ResultLine(list, i));
     out += '\n';
     if (out.size() > (1 << 16)) {
       std::fwrite(out.data(), 1, out.size(), stdout);

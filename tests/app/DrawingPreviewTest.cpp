@@ -53,7 +53,7 @@ TEST(DrawingPreview, LoadsAtTheTargetsSizeAndMovesTheProgressBar) {
   t.image->resize(120, 80);
   QProgressBar bar;
   bar.reset();
-  t.preview.Load(QString::fromStdString(LineFile().string()), t.image, &bar);
+  t.preview.Load(LineFile().string(), t.image, &bar);
   EXPECT_TRUE(t.preview.document().DrawingShown);
   EXPECT_EQ(t.image->image().size(), QSize(120, 80));
   EXPECT_EQ(bar.maximum(), 50);  // the reader's steps, back to 0 when it is done
@@ -82,7 +82,7 @@ TEST(DrawingPreview, ResizeRedrawsOnlyAShownDrawingOnItsTab) {
     SCOPED_TRACE(c.name);
     Tab t;
     t.image->resize(120, 80);
-    t.preview.Load(QString::fromStdString(LineFile().string()), t.image, nullptr);
+    t.preview.Load(LineFile().string(), t.image, nullptr);
     const double width = t.preview.document().view.ViewWidth;
     t.preview.document().CrossShown = true;
     c.change(t);

@@ -5,9 +5,13 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -19,6 +23,9 @@
 #include "app/CatalogueController.h"
 #include "app/ResultListModel.h"
 #include "app/core/IniFile.h"
+#include "preview/ImageBox.h"
+#include "preview/TextTab.h"
+#include "preview/TextView.h"
 
 namespace fs = std::filesystem;
 using namespace kestrel;
@@ -165,4 +172,55 @@ TEST(MainWindow, ResultMenuHasEveryItemInOrder) {
             "■ CAD へロード|-|■ メモ帳で開く|-|■ リストのファイル名をクリップボードにコピー|"
             "■ リストのフォルダ名をクリップボードにコピー|-|■ エクスプローラでフォルダを開く|-|"
             "■ PDF から TEXT を抽出|PDF Text 抽出に Pdfium.dll を使う|-|■ バージョン情報|-");
+}
+
+// Names that are not UTF-8 or hold a line break: listed on one line each, shown in their display
+// form, and every command on the selection takes the real bytes.
+TEST(MainWindow, NamesThatAreNotUtf8OrHoldControlsAreListedAndPreviewed) {
+  Fixture f;
+  const fs::path names = f.root / "names";
+  fs::create_directories(names);
+  const std::string cafe = (names / "caf\xe9.txt").native();
+  const std::string twoLines = (names / "a\nb.txt").native();
+  const std::string drawing = (names / "x\xf0.dxf").native();
+  std::ofstream(cafe, std::ios::binary) << "caf\xc3\xa9 au lait\n";
+  std::ofstream(twoLines, std::ios::binary) << "two lines\n";
+  std::ofstream(drawing, std::ios::binary)
+      << "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n10\n21\n0\n0\nENDSEC\n0\nEOF\n";
+  const QString shown = QString::fromStdString(names.native());
+
+  MainWindow w(f.Environment());
+  w.show();
+  w.folderCombo()->setEditText(shown);
+  w.maskCombo()->setEditText("*.txt");
+  w.searchBox()->clear();
+  w.buildButton()->click();
+  ASSERT_EQ(Lines(w), (std::vector<std::string>{twoLines, cafe}));
+  const QString line0 = w.resultModel()->index(0).data(Qt::DisplayRole).toString();
+  EXPECT_TRUE(line0.endsWith("/a" + QString(QChar(0x240A)) + "b.txt")) << line0.toStdString();
+  EXPECT_FALSE(line0.contains('\n'));
+
+  w.resultList()->setCurrentIndex(w.resultModel()->index(1));
+  EXPECT_EQ(w.textTab()->View()->text().toStdString(), "caf\xc3\xa9 au lait\n");
+  EXPECT_EQ(w.statusPanel()->text(), shown + "/caf" + QChar(0xFFFD) + ".txt");
+  EXPECT_TRUE(w.windowTitle().endsWith(QString("] caf") + QChar(0xFFFD) + ".txt"));
+  EXPECT_EQ(w.SelectedPath(), cafe);
+  w.menuAction("■ リストのファイル名をクリップボードにコピー")->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), shown + "/caf" + QChar(0xFFFD) + ".txt");
+
+  w.resultList()->setCurrentIndex(w.resultModel()->index(0));
+  EXPECT_EQ(w.textTab()->View()->text().toStdString(), "two lines\n");
+  EXPECT_EQ(w.SelectedPath(), twoLines);
+
+  // The drawing on its tab, loaded from its bytes.
+  w.maskCombo()->setEditText("*.dxf");
+  w.buildButton()->click();
+  ASSERT_EQ(Lines(w), std::vector<std::string>{drawing});
+  w.tabs()->setCurrentIndex(2);
+  w.drawingShowBox()->setChecked(true);
+  w.resultList()->setCurrentIndex(w.resultModel()->index(0));
+  const QImage& tab = w.drawingImage()->image();
+  EXPECT_EQ(tab.pixel(tab.width() / 2, tab.height() / 2), qRgb(255, 255, 255));
+  EXPECT_EQ(w.drawingNameBox()->text(), QString("x") + QChar(0xFFFD) + ".dxf");
+  w.close();
 }

@@ -64,9 +64,47 @@ TEST(FilterFileList, WordRules) {
   }
 }
 
+TEST(FilterFileList, NamesThatAreNotUtf8AreFoundByTheirOtherCharacters) {
+  // Only ASCII letters are folded; the bytes of an invalid name are compared as they stand.
+  const Paths paths = {"/w/caf\xe9.dwg", "/w/\x90\x7d\x96\xca.dxf", "/w/x\xf0.dwg", "/w/plan.dwg"};
+  EXPECT_EQ(Search(paths, "CAF dwg", false), Paths{"/w/caf\xe9.dwg"});
+  EXPECT_EQ(Search(paths, "DXF", false), Paths{"/w/\x90\x7d\x96\xca.dxf"});
+  EXPECT_EQ(Search(paths, "x !plan", false), (Paths{"/w/x\xf0.dwg", "/w/\x90\x7d\x96\xca.dxf"}));
+}
+
 TEST(FilterFileList, PathOfResultLineCutsAtTheFirstBracket) {
   EXPECT_EQ(PathOfResultLine("[23/08/12] /data/a] b.lsp"), "/data/a] b.lsp");
   EXPECT_EQ(PathOfResultLine("no date"), "no date");
+}
+
+TEST(FilterFileList, DisplayTextKeepsEachNameOnOneVisibleLine) {
+  using namespace std::string_literals;
+  struct Case {
+    std::string bytes;
+    std::string shown;
+  } cases[] = {
+      {"/w/plan.dwg", "/w/plan.dwg"},
+      {"/w/図面 ① ～.dwg", "/w/図面 ① ～.dwg"},
+      {"/w/a\nb.txt", "/w/a␊b.txt"},
+      {"a\rb\tc\x1b\x1f", "a␍b␉c␛␟"},
+      {"a\0b"s, "a␀b"},
+      {"del\x7f", "del␡"},
+      {"/w/caf\xe9.txt", "/w/caf\uFFFD.txt"},
+      {"\x90\x7d\x96\xca.dwg", "\uFFFD}\uFFFD\uFFFD.dwg"},           // Shift_JIS
+      {"x\xe6\x97.dwg", "x\uFFFD\uFFFD.dwg"},                        // cut off: one per byte
+      {"\xc0\xaf \xed\xa0\x80", "\uFFFD\uFFFD \uFFFD\uFFFD\uFFFD"},  // overlong, surrogate
+      {"\xf0\x9f\x98\x80\xf4\x90\x80\x80", "😀\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"\xc2\x85", "\xc2\x85"},  // valid UTF-8 stays as it is
+      // Long runs are looked at eight bytes at a time: controls at every place in them.
+      {"/folder/a\nb.txt/x", "/folder/a␊b.txt/x"},
+      {"01234567\17789abcdef\001", "01234567␡89abcdef␁"},  // octal: a hex escape would run on
+      {"0123456789abcdef\x1f", "0123456789abcdef␟"},
+      {"0123456~\200234567~", "0123456~\uFFFD234567~"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DisplayText(c.bytes), c.shown) << c.shown;
+  }
 }
 
 TEST(FilterFileList, ExtensionRule) {

@@ -31,6 +31,28 @@ TEST(MatchesMask, Table) {
       {"", "a", false},
       {"", "", true},
       {"plan.dwg", "plan.dwg", true},
+      // Names that are not UTF-8: each invalid byte is one character of its own.
+      {"*.dwg", "caf\xe9.dwg", true},           // Latin-1
+      {"caf?.dwg", "caf\xe9.dwg", true},        // ? takes the invalid byte
+      {"*.dwg", "\x90\x7d\x96\xca.dwg", true},  // Shift_JIS 図面
+      {"????.dwg", "\x90\x7d\x96\xca.dwg", true},
+      {"*.dwg", "x\xf0.dwg", true},      // a lead byte followed by ASCII
+      {"*.dwg", "x\xe6\x97.dwg", true},  // a cut-off sequence before the dot
+      {"x??.dwg", "x\xe6\x97.dwg", true},
+      {"x?.dwg", "x\xe6\x97.dwg", false},
+      {"*.dwg", "a.dw\xe6", false},
+      {"a???", "a\xf0\x9f\x98", true},  // cut off at the end of the name: three bytes
+      {"a??", "a\xf0\x9f\x98", false},
+      {"??.txt", "\xc0\xaf.txt", true},  // overlong "/"
+      {"?.txt", "\xc0\xaf.txt", false},
+      {"???.txt", "\xe0\x80\xaf.txt", true},       // overlong "/", three bytes
+      {"???.txt", "\xed\xa0\x80.txt", true},       // a surrogate
+      {"????.txt", "\xf4\x90\x80\x80.txt", true},  // above U+10FFFF
+      {"?.txt", "\xf4\x90\x80\x80.txt", false},
+      {"?.txt", "\xf0\x9f\x98\x80.txt", true},  // U+1F600 is one character
+      {"??.dwg", "図面.dwg", true},
+      {"?.dwg", "図面.dwg", false},
+      {"*面.dwg", "\xe5図面.dwg", true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MatchesMask(c.mask, c.name), c.expected) << c.mask << " vs " << c.name;

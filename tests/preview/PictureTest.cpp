@@ -41,19 +41,19 @@ TEST(Picture, LoadsEveryPictureType) {
     SCOPED_TRACE(format);
     const QString path = dir.filePath(QStringLiteral("p.") + format);
     ASSERT_TRUE(source.save(path, format));
-    const QImage image = LoadPicture(path);
+    const QImage image = LoadPicture(path.toStdString());
     ASSERT_EQ(image.size(), source.size());
     // JPEG is lossy: compare loosely.
     EXPECT_GT(qRed(image.pixel(5, 10)), 200);
     EXPECT_GT(qGreen(image.pixel(35, 10)), 200);
     // A size to fit into never makes a picture larger, nor changes its proportions.
-    const QImage fitted = LoadPicture(path, QSize(10, 10));
+    const QImage fitted = LoadPicture(path.toStdString(), QSize(10, 10));
     EXPECT_TRUE(fitted.size() == QSize(10, 5) || fitted.size() == source.size())
         << fitted.size().width();
   }
   for (const char* name : {"red-green.wmf", "red-green.emf"}) {
     SCOPED_TRACE(name);
-    const QImage image = LoadPicture(kFixtures + name);
+    const QImage image = LoadPicture((kFixtures + name).toStdString());
     ExpectRedGreen(image);
     EXPECT_NEAR(double(image.width()) / image.height(), 2.0, 0.1);
   }
@@ -61,14 +61,14 @@ TEST(Picture, LoadsEveryPictureType) {
 
 TEST(Picture, DamagedFilesFailWithoutCrashing) {
   QTemporaryDir dir;
-  EXPECT_TRUE(LoadPicture(dir.filePath("missing.png")).isNull());
+  EXPECT_TRUE(LoadPicture(dir.filePath("missing.png").toStdString()).isNull());
   for (const char* ext : {"png", "bmp", "jpg", "ico", "wmf", "emf"}) {
     const QString path = dir.filePath(QStringLiteral("junk.") + ext);
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("this is not a picture at all, just some text\r\n");
     f.close();
-    EXPECT_TRUE(LoadPicture(path).isNull()) << ext;
+    EXPECT_TRUE(LoadPicture(path.toStdString()).isNull()) << ext;
   }
   // Every prefix of the metafiles: a truncated file gives at most a partial picture.
   for (const char* name : {"red-green.wmf", "red-green.emf"}) {
@@ -93,7 +93,7 @@ TEST(Picture, HostileSizesAreBounded) {
                    "\x75\x30\x00\x00\x75\x30\x08\x06\x00\x00\x00\x66\x27\xF8\xBA",
                    33));
   }
-  EXPECT_TRUE(LoadPicture(png).isNull());
+  EXPECT_TRUE(LoadPicture(png.toStdString()).isNull());
 
   // The WMF fixture at one unit per inch: 100 inches wide at 96 dpi. Drawn, but bounded.
   QByteArray wmf = ReadFixture("red-green.wmf");

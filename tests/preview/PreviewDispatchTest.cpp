@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -11,10 +12,13 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "catalogue/StatusTexts.h"
 #include "preview/ImageBox.h"
 #include "preview/PreviewDispatch.h"
 #include "preview/TextView.h"
@@ -49,6 +53,7 @@ struct FakeWindow {
   QPushButton* insert = new QPushButton(&window);
   QPushButton* lspLoad = new QPushButton(&window);
   std::vector<std::string> calls;
+  std::string loadedDxf;  // the path the DXF hook was given last
   std::unique_ptr<PreviewDispatch> dispatch;
 
   FakeWindow() {
@@ -84,24 +89,31 @@ struct FakeWindow {
     h.pdfAvailable = true;
     h.clearDrawing = [this] { calls.push_back("clearDrawing"); };
     h.closePdf = [this] { calls.push_back("closePdf"); };
-    h.showPdf = [this](const QString& p) {
-      calls.push_back("showPdf " + QFileInfo(p).fileName().toStdString());
+    h.showPdf = [this](const std::string& p) {
+      calls.push_back("showPdf " + FileNameOf(p));
       return 3;
     };
     h.hidePdf = [this] { calls.push_back("hidePdf"); };
-    h.loadDxfPreview = [this](const QString& p, ImageBox* target, QProgressBar*) {
+    h.loadDxfPreview = [this](const std::string& p, ImageBox* target, QProgressBar*) {
       calls.push_back(std::string("loadDxf ") + (target == thumbnail ? "thumbnail" : "tab"));
+      loadedDxf = p;
     };
     dispatch = std::make_unique<PreviewDispatch>(w, h);
     dispatch->ConnectTriggers();
   }
 
-  // Adds a result line for `path` and selects it, which runs the preview.
-  void Select(const QString& path, uint32_t dateTime = 0x57081E2Au) {
-    auto* item = new QStandardItem("[23/08/12] " + path);
+  // Adds a result line for `path` and selects it, which runs the preview. The line's text is
+  // only for showing; the path goes in its own role, as the file system's bytes.
+  void Select(const QByteArray& path, uint32_t dateTime = 0x57081E2Au) {
+    auto* item = new QStandardItem(QString::fromStdString(
+        "[23/08/12] " + kestrel::catalogue::DisplayText(path.toStdString())));
     item->setData(dateTime, Qt::UserRole + 1);
+    item->setData(path, Qt::UserRole + 2);
     model->appendRow(item);
     list->setCurrentIndex(item->index());
+  }
+  void Select(const QString& path, uint32_t dateTime = 0x57081E2Au) {
+    Select(QFile::encodeName(path), dateTime);
   }
 
   std::string Text() const { return text->text().toStdString(); }
@@ -257,9 +269,9 @@ TEST_F(PreviewDispatchTest, DrawingsAndPdfsLoadOnlyOnTheirActiveTabs) {
 
 TEST_F(PreviewDispatchTest, UnreadableDwgPreviewStopsAfterTitleAndStatus) {
   w_.Select(Write("first.txt", "kept"));
-  w_.dispatch->hooks().showDwgPreview = [this](const QString& path, ImageBox* target) {
+  w_.dispatch->hooks().showDwgPreview = [](const std::string& path, ImageBox* target) {
     target->clear();
-    if (!path.isEmpty()) throw std::runtime_error("silent abort");
+    if (!path.empty()) throw std::runtime_error("silent abort");
   };
   const QString dwg = Write("held.dwg", QByteArray("AC1032") + QByteArray(40, '\0'));
   w_.Select(dwg);
@@ -281,4 +293,51 @@ TEST_F(PreviewDispatchTest, NoSelectionOnlyClears) {
 TEST_F(PreviewDispatchTest, UnreadableFileShowsReadError) {
   w_.Select(dir_.filePath("gone.txt"));
   EXPECT_EQ(w_.Text(), "read error!");
+}
+
+// Names that are not UTF-8 or hold a control character: the preview opens the path's own bytes
+// and shows the name in its display form.
+TEST_F(PreviewDispatchTest, NamesThatAreNotUtf8OrHoldControlsPreviewFromTheirBytes) {
+  const QByteArray folder = QFile::encodeName(dir_.path()) + "/";
+  // QTemporaryDir removes files by their QString names, which cannot name these.
+  struct Written {
+    std::vector<std::string> paths;
+    ~Written() {
+      for (const std::string& p : paths)
+        std::remove(p.c_str());
+    }
+  } written;
+  auto write = [&](const QByteArray& name, const QByteArray& bytes) {
+    const QByteArray path = folder + name;
+    written.paths.push_back(path.toStdString());
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes.toStdString();
+    return path;
+  };
+  const QString shownFolder = dir_.path() + "/";
+
+  w_.Select(write("caf\xe9.txt", "caf\xc3\xa9 au lait\n"));
+  EXPECT_EQ(w_.Text(), "caf\xc3\xa9 au lait\n");
+  EXPECT_EQ(w_.status->text(), shownFolder + QString::fromUtf8("caf\uFFFD.txt"));
+  EXPECT_TRUE(w_.window.windowTitle().endsWith(QString::fromUtf8("] caf\uFFFD.txt")));
+
+  w_.Select(write("a\nb.txt", "two\nlines\n"));
+  EXPECT_EQ(w_.Text(), "two\nlines\n");
+  EXPECT_EQ(w_.status->text(), shownFolder + QString::fromUtf8("a\u240Ab.txt"));
+  EXPECT_TRUE(w_.window.windowTitle().endsWith(QString::fromUtf8("] a\u240Ab.txt")));
+
+  QImage white(40, 20, QImage::Format_RGB32);
+  white.fill(Qt::white);
+  QByteArray png;
+  {
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(white.save(&buffer, "PNG"));
+  }
+  w_.Select(write("\x90\x7d\x96\xca.png", png));  // Shift_JIS 図面
+  EXPECT_EQ(w_.thumbnail->image().pixel(50, 50), qRgb(255, 255, 255));
+
+  const QByteArray dxf = write("x\xf0\x01.dxf", "  0\nEOF\n");
+  w_.Select(dxf);
+  EXPECT_EQ(w_.loadedDxf, dxf.toStdString());
+  EXPECT_EQ(w_.fileName->text(), QString::fromUtf8("x\uFFFD\u2401.dxf"));
 }
