@@ -163,3 +163,37 @@ TEST(Cleanup, DeletesOnlyPlainDxfFilesOfTheFolder) {
   EXPECT_TRUE(fs::is_symlink(dir.File("link.dxf")));
   EXPECT_EQ(DeleteDxfFiles(dir.Folder() + "missing/"), 0);
 }
+
+TEST(Cleanup, NeverDeletesThroughALink) {
+  TempDir dir;
+  fs::create_directories(dir.File("user"));
+  Spit(dir.File("user/a.dxf"), "the user's");
+  Spit(dir.File("user/plan.dxf"), "the user's");
+
+  // The conversion folder replaced by a link to the user's folder, as given with and without
+  // its trailing separator.
+  fs::create_directory_symlink(dir.File("user"), dir.File("linked"));
+  EXPECT_EQ(DeleteDxfFiles(dir.File("linked") + "/"), 0);
+  EXPECT_EQ(DeleteDxfFiles(dir.File("linked")), 0);
+  EXPECT_TRUE(fs::exists(dir.File("user/a.dxf")));
+
+  // A link named like a converted file, inside the real folder, beside real ones.
+  fs::create_directories(dir.File("converted"));
+  fs::create_symlink(dir.File("user/plan.dxf"), dir.File("converted/x.dxf"));
+  Spit(dir.File("converted/t.dxf"), "x");
+  Spit(dir.File("converted/U.Dxf"), "x");
+  EXPECT_EQ(DeleteDxfFiles(dir.File("converted") + "/"), 2);
+  EXPECT_EQ(Slurp(dir.File("user/plan.dxf")), "the user's");
+  EXPECT_TRUE(fs::is_symlink(dir.File("converted/x.dxf")));
+  EXPECT_FALSE(fs::exists(dir.File("converted/t.dxf")));
+  EXPECT_FALSE(fs::exists(dir.File("converted/U.Dxf")));
+
+  // A folder of another user's is not Kestrel's (only root can make one here).
+  if (geteuid() == 0) {
+    fs::create_directories(dir.File("foreign"));
+    Spit(dir.File("foreign/f.dxf"), "x");
+    ASSERT_EQ(chown(dir.File("foreign").c_str(), 65534, 65534), 0);
+    EXPECT_EQ(DeleteDxfFiles(dir.File("foreign") + "/"), 0);
+    EXPECT_TRUE(fs::exists(dir.File("foreign/f.dxf")));
+  }
+}

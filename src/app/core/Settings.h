@@ -66,7 +66,8 @@ struct TargetCaptions {
 TargetCaptions CaptionsForTarget(const std::string& name, const std::string& appTitle);
 
 // Deletes the "*.dxf" files (any letter case) of `folder`: plain files only, failures ignored.
-// Returns the number deleted.
+// Only a real folder of the user's own is cleaned; nothing is deleted when `folder` is a link,
+// nor through a link inside it. Returns the number deleted.
 int DeleteDxfFiles(const std::string& folder);
 
 }  // namespace kestrel::app
