@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -96,6 +97,171 @@ TEST(Settings, IntegersAndBooleansReadLikeTheProfileServices) {
   EXPECT_TRUE(ini.ReadBool("FileName", "OR", false));
   // Files written by older versions are in the ANSI code page.
   EXPECT_EQ(IniFile::Parse("[CAD]\nButton=\x93\xfa\n").ReadString("CAD", "Button", ""), "日");
+}
+
+// The bytes of a UTF-16LE text with its mark.
+std::string Utf16Le(std::u16string_view text) {
+  std::string out = "\xFF\xFE";
+  for (char16_t c : text) {
+    out += char(c & 0xFF);
+    out += char(c >> 8);
+  }
+  return out;
+}
+
+TEST(IniFile, RoundTripsChangeOnlyTheLinesWhoseValuesChange) {
+  struct Value {
+    const char* section;
+    const char* key;
+    std::string value;
+  };
+  struct Case {
+    const char* what;
+    std::string before;
+    std::vector<Value> reads;   // what `before` holds
+    std::vector<Value> writes;  // in this order
+    std::string after;          // byte for byte
+  } cases[] = {
+      {"UTF-8 with one Latin-1 comment, same values",
+       "; Caf\xE9 notes\r\n[CAD]\r\nButton=BricsCAD "
+       "へ挿入\r\n[Folder]\r\nTopFolder=/home/u/図面\r\n",
+       {{"CAD", "Button", "BricsCAD へ挿入"}, {"Folder", "TopFolder", "/home/u/図面"}},
+       {{"CAD", "Button", "BricsCAD へ挿入"}, {"Folder", "TopFolder", "/home/u/図面"}},
+       "; Caf\xE9 notes\r\n[CAD]\r\nButton=BricsCAD "
+       "へ挿入\r\n[Folder]\r\nTopFolder=/home/u/図面\r\n"},
+      {"UTF-8 with one Latin-1 comment, changed and new values",
+       "; Caf\xE9 notes\r\n[CAD]\r\nButton=BricsCAD "
+       "へ挿入\r\n[Folder]\r\nTopFolder=/home/u/図面\r\n",
+       {},
+       {{"CAD", "Button", "AutoCAD へ挿入"},
+        {"Folder", "TopFolder", "/home/u/設計"},
+        {"FileName", "Mask", "平面図"}},
+       "; Caf\xE9 notes\r\n[CAD]\r\nButton=AutoCAD へ挿入\r\n[Folder]\r\nTopFolder=/home/u/設計\r\n"
+       "[FileName]\r\nMask=平面図\r\n"},
+      {"code page 932, same values",
+       "[CAD]\r\nButton=BricsCAD \x82\xD6\x91}\x93\xFC\r\n; \x90}\x96\xCA\r\n[Folder]\r\n"
+       "TopFolder=D:\\\x90}\x96\xCA\r\n",
+       {{"CAD", "Button", "BricsCAD へ挿入"}, {"Folder", "TopFolder", "D:\\図面"}},
+       {{"CAD", "Button", "BricsCAD へ挿入"}, {"Folder", "TopFolder", "D:\\図面"}},
+       "[CAD]\r\nButton=BricsCAD \x82\xD6\x91}\x93\xFC\r\n; \x90}\x96\xCA\r\n[Folder]\r\n"
+       "TopFolder=D:\\\x90}\x96\xCA\r\n"},
+      {"code page 932, changed and new values; one it cannot hold",
+       "[CAD]\r\nButton=BricsCAD \x82\xD6\x91}\x93\xFC\r\n; \x90}\x96\xCA\r\n[Folder]\r\n"
+       "TopFolder=D:\\\x90}\x96\xCA\r\n",
+       {},
+       {{"CAD", "Button", "AutoCAD へ挿入"},
+        {"FileName", "Mask", "設計"},
+        {"Folder", "TopFolder", "D:\\☃"}},
+       "[CAD]\r\nButton=AutoCAD \x82\xD6\x91}\x93\xFC\r\n; \x90}\x96\xCA\r\n[Folder]\r\n"
+       "TopFolder=D:\\☃\r\n[FileName]\r\nMask=\x90\xDD\x8Cv\r\n"},
+      // In code page 932 "ﾃｽ" is C3 BD, which would read back as the UTF-8 of "ý".
+      {"code page 932, a value whose code page 932 bytes are valid UTF-8",
+       "[FileName]\r\nMask=\x90\xDD\x8Cv\r\n",
+       {{"FileName", "Mask", "設計"}},
+       {{"FileName", "Mask", "ﾃｽ"}},
+       "[FileName]\r\nMask=ﾃｽ\r\n"},
+      {"UTF-8 with a mark",
+       "\xEF\xBB\xBF[CAD]\r\nButton=BricsCAD へ挿入\r\n; \x90}\x96\xCA\r\n",
+       {{"CAD", "Button", "BricsCAD へ挿入"}},
+       {{"CAD", "Button", "BricsCAD へ挿入"}, {"Folder", "TopFolder", "/図面"}},
+       "\xEF\xBB\xBF[CAD]\r\nButton=BricsCAD へ挿入\r\n; \x90}\x96\xCA\r\n[Folder]\r\n"
+       "TopFolder=/図面\r\n"},
+      {"UTF-16 with a mark",
+       Utf16Le(u"[CAD]\r\nButton=日\r\n; x\r\n"),
+       {{"CAD", "Button", "日"}},
+       {{"CAD", "Button", "日"}, {"Form", "Left", "3"}},
+       Utf16Le(u"[CAD]\r\nButton=日\r\n; x\r\n[Form]\r\nLeft=3\r\n")},
+      {"LF line ends, odd and blank lines",
+       "[form]\n  left = 7  \nnonsense\n\n[Other]\nx = 1\n",
+       {{"Form", "Left", "7"}},
+       {{"Form", "Left", "7"}, {"Form", "Top", "30"}, {"Folder", "TopFolder", "/home/u/図面"}},
+       "[form]\n  left = 7  \nTop=30\nnonsense\n\n[Other]\nx = 1\n[Folder]\n"
+       "TopFolder=/home/u/図面\n"},
+      {"CRLF, the last line without a line end",
+       "[Form]\r\nLeft=7",
+       {{"Form", "Left", "7"}},
+       {{"Form", "Top", "30"}},
+       "[Form]\r\nLeft=7\r\nTop=30\r\n"},
+      {"values the reading would trim or unquote",
+       "",
+       {},
+       {{"FileName", "Mask", " plan "}, {"FileMask", "Ext", "\"*.dxf\""}},
+       "[FileName]\r\nMask=\" plan \"\r\n[FileMask]\r\nExt=\"\"*.dxf\"\"\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    IniFile ini = IniFile::Parse(c.before);
+    for (const Value& v : c.reads)
+      EXPECT_EQ(ini.ReadString(v.section, v.key, "(none)"), v.value) << v.key;
+    for (const Value& v : c.writes)
+      ini.Write(v.section, v.key, v.value);
+    EXPECT_EQ(ini.Text(), c.after);
+    IniFile back = IniFile::Parse(ini.Text());
+    for (const Value& v : c.writes)
+      EXPECT_EQ(back.ReadString(v.section, v.key, "(none)"), v.value) << v.key;
+  }
+
+  // A line break in a value cannot start a line of its own.
+  IniFile ini;
+  ini.Write("FileName", "Mask", "a\r\n[Target]\nProgID=Other.Application");
+  EXPECT_FALSE(IniFile::Parse(ini.Text()).Read("Target", "ProgID"));
+}
+
+TEST(IniFile, AnyFileWrittenBackWithItsOwnValuesIsUnchanged) {
+  // Files made of the pieces hand-edited INI files are made of, in every mixture.
+  const char* pieces[] = {"[Form]",
+                          "[cad]",
+                          " [ Folder ] ",
+                          "Left=7",
+                          "left = 8 ",
+                          "Button=",
+                          "TopFolder=/home/u/図面",
+                          "Mask=\x90}\x96\xCA",
+                          "; Caf\xE9",
+                          "=x",
+                          "Ext=\"*.dwg\"",
+                          "OR='1",
+                          "\t",
+                          "ﾃｽ",
+                          "\xC3\xBD",
+                          "\xFF",
+                          "\r\n",
+                          "\n",
+                          "\r",
+                          "\r\n",
+                          "\n"};
+  std::mt19937 rng(11);
+  for (int file = 0; file < 500; ++file) {
+    std::string bytes;
+    for (int n = rng() % 30; n > 0; --n)
+      bytes += pieces[rng() % std::size(pieces)];
+    IniFile ini = IniFile::Parse(bytes);
+    ASSERT_EQ(ini.Text(), bytes);
+    for (const char* section : {"Form", "CAD", "Folder", "FileName", "FileMask"}) {
+      for (const char* key : {"Left", "Button", "TopFolder", "Mask", "Ext", "OR", ""}) {
+        if (auto v = ini.Read(section, key)) ini.Write(section, key, *v);
+      }
+    }
+    ASSERT_EQ(ini.Text(), bytes);
+  }
+}
+
+TEST(Settings, TheSameSettingsLeaveAHandEditedFileAsItWas) {
+  // Written by hand: a Latin-1 comment, LF line ends, Japanese values in UTF-8.
+  const std::string before =
+      "; R\xE9glages\n[Form]\nWidth=819\nHeight=451\nLeft=10\nTop=20\n[CAD]\n"
+      "Button=BricsCAD へ挿入\n[Folder]\nTopFolder=/home/u/図面\n[FileMask]\nExt=*.dwg\n"
+      "[ODA]\nFullName=/opt/oda/ODAFileConverter\ndispFlag=0\n[FileName]\nMask=平面図 !旧\n"
+      "OR=1\n[PdfToText]\nusesPdfium=0\n[Target]\nProgID=BricscadApp.AcadApplication\n";
+  IniFile ini = IniFile::Parse(before);
+  Settings s = ReadSettings(ini, Settings());
+  EXPECT_EQ(s.insertButtonCaption, "BricsCAD へ挿入");
+  EXPECT_EQ(s.topFolder, "/home/u/図面");
+  EXPECT_EQ(s.searchWords, "平面図 !旧");
+  s.width = 819;  // the window's size, which is not read back
+  s.height = 451;
+  WriteSettings(ini, s);
+  EXPECT_EQ(ini.Text(), before);
 }
 
 TEST(TargetTable, FirstLineContainingTabAndProgIdNamesTheTarget) {
