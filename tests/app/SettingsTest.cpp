@@ -281,28 +281,46 @@ TEST(TargetTable, FirstLineContainingTabAndProgIdNamesTheTarget) {
 TEST(TextTable, WrittenBackInTheEncodingItWasRead) {
   TempDir dir;
   const std::string path = dir.File("KestrelTopFolders.txt");
+  // A realistic Japanese path in code page 932: not valid UTF-8, as such texts practically never
+  // are.
+  const std::string cp932 =
+      "D:\\\x90}\x96\xCA\\\x95\xBD\x90\xAC"
+      "30\x94N\x93x\\\x90V\x92z\x8DH\x8E\x96";
+  ASSERT_FALSE(IsValidUtf8(cp932));
   struct Case {
     std::string bytes;      // as found
     std::string firstLine;  // as read
-    std::string written;    // after writing back the same lines (plus "☃" when `addSnowman`)
-    bool addSnowman;
+    std::string added;      // a line added before writing back, if any
+    std::string written;
   } cases[] = {
-      {"\x93\xfa\r\nb\r\n", "日", "\x93\xfa\r\nb\r\n", false},  // no mark: code page 932
-      {"\xEF\xBB\xBF日\nb\n", "日", "\xEF\xBB\xBF日\r\nb\r\n", false},
-      {std::string("\xFF\xFE\xE5\x65\r\0", 6), "日", std::string("\xFF\xFE\xE5\x65\r\0\n\0", 8),
-       false},
-      // A character code page 932 cannot hold: UTF-8 with a mark rather than a lost character.
-      {"\x93\xfa\r\n", "日", "\xEF\xBB\xBF日\r\n☃\r\n", true},
+      {"\x93\xfa\r\nb\r\n", "日", "", "\x93\xfa\r\nb\r\n"},  // no mark: code page 932
+      {cp932 + "\r\n", "D:\\図面\\平成30年度\\新築工事", "", cp932 + "\r\n"},
+      {cp932 + "\r\n", "D:\\図面\\平成30年度\\新築工事", "設計", cp932 + "\r\n\x90\xDD\x8Cv\r\n"},
+      // No mark but valid UTF-8: UTF-8, and back without a mark.
+      {"/home/u/図面あ\r\n/srv/cad\r\n", "/home/u/図面あ", "", "/home/u/図面あ\r\n/srv/cad\r\n"},
+      {"/home/u/図面あ\n", "/home/u/図面あ", "☃", "/home/u/図面あ\r\n☃\r\n"},
+      // Plain ASCII is taken for the ANSI code page.
+      {"/home/u/a\r\n", "/home/u/a", "", "/home/u/a\r\n"},
+      {"/home/u/a\r\n", "/home/u/a", "図面", "/home/u/a\r\n\x90}\x96\xCA\r\n"},
+      {"\xEF\xBB\xBF日\nb\n", "日", "", "\xEF\xBB\xBF日\r\nb\r\n"},
+      {std::string("\xFF\xFE\xE5\x65\r\0", 6), "日", "",
+       std::string("\xFF\xFE\xE5\x65\r\0\n\0", 8)},
+      // A character code page 932 cannot hold: UTF-8 with a mark rather than a lost character;
+      // so too for "ﾃｽ", whose code page 932 bytes C3 BD would read back as the UTF-8 of "ý".
+      {"\x93\xfa\r\n", "日", "☃", "\xEF\xBB\xBF日\r\n☃\r\n"},
+      {"/home/u/a\r\n", "/home/u/a", "ﾃｽ", "\xEF\xBB\xBF/home/u/a\r\nﾃｽ\r\n"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.written);
     Spit(path, c.bytes);
     TextTable t = ReadTextTable(path);
     ASSERT_FALSE(t.lines.empty());
     EXPECT_EQ(t.lines[0], c.firstLine);
     std::vector<std::string> lines = t.lines;
-    if (c.addSnowman) lines.push_back("☃");
+    if (!c.added.empty()) lines.push_back(c.added);
     ASSERT_TRUE(WriteTextTable(path, lines, t));
     EXPECT_EQ(Slurp(path), c.written);
+    EXPECT_EQ(ReadTextTable(path).lines, lines);
   }
   // A new file is UTF-8 with a mark; an empty list gives an empty file.
   fs::remove(path);

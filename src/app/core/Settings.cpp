@@ -68,7 +68,11 @@ TextTable ReadTextTable(const std::string& path) {
   const std::string bytes = ss.str();
   BomInfo bom = DetectBom(bytes);
   t.bom = bom.encoding.has_value();
-  std::string text = DecodeText(bytes, TextEncoding::Ansi, &t.encoding);
+  // Without a mark, valid UTF-8 is UTF-8 (how Linux editors write); a Japanese text in code
+  // page 932 is practically never valid UTF-8. Plain ASCII counts as the ANSI code page.
+  const TextEncoding unmarked =
+      !IsAscii(bytes) && IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Ansi;
+  std::string text = DecodeText(bytes, unmarked, &t.encoding);
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
@@ -97,6 +101,11 @@ bool WriteTextTable(const std::string& path, const std::vector<std::string>& lin
 #endif
     if (!as.existed && newFileAsUtf8) {
       bytes = EncodeText(text, TextEncoding::Utf8, true);
+    } else if (as.encoding == TextEncoding::Ansi) {
+      // ANSI bytes that would read back as UTF-8, like a character the code page lacks, make
+      // it UTF-8 with a mark.
+      std::optional<std::string> ansi = Utf8ToAnsiUnambiguous(text);
+      bytes = ansi ? *ansi : EncodeText(text, TextEncoding::Utf8, true);
     } else {
       bytes = EncodeText(text, as.encoding, as.bom);
     }
