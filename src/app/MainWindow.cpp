@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFontMetrics>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -10,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -222,7 +222,8 @@ void MainWindow::BuildTabs() {
   tabs_->addTab(BuildPdfTab(), "  PDF");
   tabs_->addTab(BuildDrawingTab(), "  DXF, Image");
   // The tab bars clip rather than push the splitter: the left panel keeps its designed width.
-  for (int i = 0; i < tabs_->count(); ++i) tabs_->widget(i)->setMinimumSize(50, 50);
+  for (int i = 0; i < tabs_->count(); ++i)
+    tabs_->widget(i)->setMinimumSize(50, 50);
   tabs_->setMinimumWidth(100);
 }
 
@@ -506,9 +507,11 @@ void MainWindow::StartUp() {
 
   // 5. The folder list.
   folderTable_ = ReadTextTable(FolderListPath());
-  for (const std::string& folder : folderTable_.lines) {
-    CatalogueController::InsertSorted(comboBox2_, Q(folder));
-  }
+  QStringList folders;
+  folders.reserve(static_cast<qsizetype>(folderTable_.lines.size()));
+  for (const std::string& folder : folderTable_.lines)
+    folders.push_back(Q(folder));
+  CatalogueController::SetSortedItems(comboBox2_, folders);
 
   // 6. The settings, in their order.
   Settings defaults;
