@@ -1,5 +1,5 @@
 // The folder combo box's order: a list loaded at once comes out as inserting its lines one after
-// another always gave.
+// another gives.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -26,7 +26,7 @@ QCollator BoxCollator() {
 }
 
 // Each line after every item that does not sort after it, found from the first item on: the
-// order the box has always kept.
+// order the box keeps.
 QStringList OneByOne(const QStringList& lines) {
   const QCollator collator = BoxCollator();
   QStringList box;

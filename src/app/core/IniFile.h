@@ -2,8 +2,8 @@
 // brackets, "key=value" lines, names compared ignoring ASCII case, values trimmed.
 //
 // Users edit this file by hand, in whatever editor and encoding they have, so it is decoded a
-// line at a time: a line that is valid UTF-8 is UTF-8, any other the ANSI code page (older
-// versions wrote it so). Writing changes only the lines whose values change; every other line
+// line at a time: a line that is valid UTF-8 is UTF-8, any other the ANSI code page (as Windows
+// tools write it). Writing changes only the lines whose values change; every other line
 // (comments, other sections and keys, blank and odd lines) goes back byte for byte, line end
 // included.
 #pragma once
