@@ -9,6 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <algorithm>
+#include <numeric>
+#include <vector>
 
 #include "app/ResultListModel.h"
 #include "catalogue/FilterFileList.h"
@@ -152,14 +155,64 @@ void CatalogueController::Cancel() {
   fileList_.Clear();
 }
 
-int CatalogueController::InsertSorted(QComboBox* combo, const QString& text) {
+namespace {
+
+QCollator FolderCollator() {
   QCollator collator;
   collator.setCaseSensitivity(Qt::CaseInsensitive);
-  int at = 0;
-  while (at < combo->count() && collator.compare(combo->itemText(at), text) <= 0)
-    ++at;
-  combo->insertItem(at, text);
-  return at;
+  return collator;
+}
+
+}  // namespace
+
+int CatalogueController::InsertSorted(QComboBox* combo, const QString& text) {
+  // After the last item that does not sort after `text`, so equal items keep their order.
+  const QCollator collator = FolderCollator();
+  int lo = 0, hi = combo->count();
+  while (lo < hi) {
+    const int mid = lo + (hi - lo) / 2;
+    if (collator.compare(combo->itemText(mid), text) <= 0) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  combo->insertItem(lo, text);
+  return lo;
+}
+
+QStringList CatalogueController::SortedLikeInsertSorted(const QStringList& items) {
+  const QCollator collator = FolderCollator();
+  std::vector<qsizetype> order(static_cast<size_t>(items.size()));
+  std::iota(order.begin(), order.end(), qsizetype(0));
+  std::vector<QCollatorSortKey> keys;
+  keys.reserve(order.size());
+  for (const QString& item : items)
+    keys.push_back(collator.sortKey(item));
+  std::stable_sort(order.begin(), order.end(),
+                   [&](qsizetype a, qsizetype b) { return keys[a].compare(keys[b]) < 0; });
+  // The keys of some collators (the C locale's are its bytes, case and all) disagree with
+  // compare(), whose order the box keeps: one pass over the neighbours tells.
+  for (size_t i = 1; i < order.size(); ++i) {
+    const int c = collator.compare(items[order[i - 1]], items[order[i]]);
+    if (c > 0 || (c == 0 && order[i - 1] > order[i])) {
+      std::iota(order.begin(), order.end(), qsizetype(0));
+      std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return collator.compare(items[a], items[b]) < 0;
+      });
+      break;
+    }
+  }
+  QStringList sorted;
+  sorted.reserve(items.size());
+  for (qsizetype i : order)
+    sorted.push_back(items[i]);
+  return sorted;
+}
+
+void CatalogueController::SetSortedItems(QComboBox* combo, const QStringList& items) {
+  combo->clear();
+  combo->addItems(SortedLikeInsertSorted(items));
 }
 
 void CatalogueController::SelectOrAddFolder(const QString& path) {

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -73,8 +74,12 @@ class CatalogueController : public QObject {
   bool busy() const { return buildDepth_ > 0 || searchDepth_ > 0; }
 
   // Inserts `text` into the combo box's items at its place in case-insensitive, locale-aware
-  // order (the box keeps its items sorted).
+  // order (the box keeps its items sorted), after the items equal to it.
   static int InsertSorted(QComboBox* combo, const QString& text);
+  // `items` in the order that inserting them one after another with InsertSorted gives.
+  static QStringList SortedLikeInsertSorted(const QStringList& items);
+  // Replaces the combo box's items with `items`, in that order, in one step.
+  static void SetSortedItems(QComboBox* combo, const QStringList& items);
 
  signals:
   // A build or search has ended and no other is running.

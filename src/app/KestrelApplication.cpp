@@ -31,10 +31,14 @@ bool KestrelApplication::notify(QObject* receiver, QEvent* event) {
     if (errorSink) {
       errorSink(m);
     } else {
-      QMessageBox::critical(activeWindow(), applicationDisplayName(), QString::fromUtf8(e.what()));
+      QMessageBox::critical(activeWindow(), kApplicationTitle, QString::fromUtf8(e.what()));
     }
     return false;
   }
+}
+
+void NameApplication() {
+  QCoreApplication::setApplicationName(kApplicationTitle);
 }
 
 void ApplyDarkTheme(QApplication& app) {

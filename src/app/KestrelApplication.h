@@ -18,6 +18,14 @@ class KestrelApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// The application's title, "Kestrel": the caption of its message boxes.
+inline constexpr const char* kApplicationTitle = "Kestrel";
+
+// Names the application "Kestrel" (its settings folder follows the name). It gets no display
+// name: the platforms append one to every window title, and the titles are exactly the
+// window's captions ("Kestrel [ BricsCAD V23 ]", "[2026/12/10 05:14:40] plan.lsp").
+void NameApplication();
+
 // Fusion with a dark palette: the stand-in for the "Windows10 Dark" theme.
 void ApplyDarkTheme(QApplication& app);
 

@@ -506,9 +506,11 @@ void MainWindow::StartUp() {
 
   // 5. The folder list.
   folderTable_ = ReadTextTable(FolderListPath());
-  for (const std::string& folder : folderTable_.lines) {
-    CatalogueController::InsertSorted(comboBox2_, Q(folder));
-  }
+  QStringList folders;
+  folders.reserve(static_cast<qsizetype>(folderTable_.lines.size()));
+  for (const std::string& folder : folderTable_.lines)
+    folders.push_back(Q(folder));
+  CatalogueController::SetSortedItems(comboBox2_, folders);
 
   // 6. The settings, in their order.
   Settings defaults;

@@ -4,13 +4,14 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include "app/KestrelApplication.h"
+
 namespace kestrel::app {
 
 MessageSink MessageBoxSink(QWidget* parent) {
   QPointer<QWidget> owner(parent);
   return [owner](const Message& m) {
-    QString title =
-        m.title.empty() ? QApplication::applicationDisplayName() : QString::fromStdString(m.title);
+    QString title = m.title.empty() ? kApplicationTitle : QString::fromStdString(m.title);
     QMessageBox::Icon icon = m.kind == MessageKind::Error         ? QMessageBox::Critical
                              : m.kind == MessageKind::Information ? QMessageBox::Information
                                                                   : QMessageBox::NoIcon;

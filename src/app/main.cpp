@@ -8,8 +8,7 @@ int main(int argc, char** argv) {
   kestrel::app::KestrelApplication app(argc, argv);
   kestrel::app::ApplyDarkTheme(app);
   kestrel::app::InstallFontSubstitutes();
-  QApplication::setApplicationName("Kestrel");
-  QApplication::setApplicationDisplayName("Kestrel");
+  kestrel::app::NameApplication();
 
   kestrel::app::MainWindow window(kestrel::app::DefaultEnvironment());
   kestrel::app::CloseOnTerminationSignals(&window);

@@ -104,6 +104,13 @@ bool IsValidUtf8(std::string_view s) {
   return true;
 }
 
+bool IsAscii(std::string_view bytes) {
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 std::optional<std::string> AnsiToUtf8Strict(std::string_view bytes) {
   bool ascii = true;
   for (char c : bytes)
@@ -126,6 +133,12 @@ std::optional<std::string> Utf16ToUtf8Strict(std::string_view bytes, bool bigEnd
 
 std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
   return Iconv(kAnsiName, "UTF-8").Convert(utf8, true, {});
+}
+
+std::optional<std::string> Utf8ToAnsiUnambiguous(std::string_view utf8) {
+  std::optional<std::string> ansi = Utf8ToAnsi(utf8);
+  if (ansi && !IsAscii(*ansi) && IsValidUtf8(*ansi)) return std::nullopt;
+  return ansi;
 }
 
 std::string DecodeText(std::string_view bytes, TextEncoding fallback, TextEncoding* used) {

@@ -18,6 +18,7 @@ struct BomInfo {
 BomInfo DetectBom(std::string_view bytes);
 
 bool IsValidUtf8(std::string_view bytes);
+bool IsAscii(std::string_view bytes);
 
 // Strict decoders: std::nullopt when a byte sequence is not valid in that encoding.
 std::optional<std::string> AnsiToUtf8Strict(std::string_view bytes);
@@ -28,6 +29,9 @@ std::string AnsiToUtf8(std::string_view bytes);
 
 // Encodes UTF-8 text in the ANSI code page; std::nullopt when a character has no code there.
 std::optional<std::string> Utf8ToAnsi(std::string_view utf8);
+// The same, for files whose readers take valid UTF-8 as UTF-8: std::nullopt also when the
+// bytes would read as other text that way (half-width "ﾃｽ" is C3 BD, the UTF-8 of "ý").
+std::optional<std::string> Utf8ToAnsiUnambiguous(std::string_view utf8);
 
 // Decodes a whole file's bytes: a byte-order mark wins, else `fallback` (Ansi or Utf8; an
 // invalid UTF-8 sequence then decodes leniently). Reports the encoding that was used.

@@ -16,11 +16,13 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/CatalogueController.h"
+#include "app/KestrelApplication.h"
 #include "app/ResultListModel.h"
 #include "app/core/IniFile.h"
 #include "preview/ImageBox.h"
@@ -158,6 +160,26 @@ TEST(MainWindow, TargetTableNamesTheTarget) {
   EXPECT_EQ(w.insertButton()->text(), "ブリックス へ挿入");
   EXPECT_EQ(w.windowTitle(), "Kestrel [ ブリックス ]");
   EXPECT_EQ(w.menuAction("ターゲット CAD")->text(), "ターゲット = ブリックス");
+}
+
+TEST(MainWindow, TitlesAreExactlyTheCaptions) {
+  // The platforms append the application's display name to every window title when it has one
+  // of its own ("Kestrel [ ブリックス ] — Kestrel"); without one it follows the name.
+  const QString testName = QCoreApplication::applicationName();
+  NameApplication();
+  EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "Kestrel");
+  QCoreApplication::setApplicationName("other");
+  EXPECT_EQ(QGuiApplication::applicationDisplayName().toStdString(), "other");
+  QCoreApplication::setApplicationName(testName);
+
+  Fixture f;
+  fs::create_directories(f.Settings(""));
+  std::ofstream(f.Settings("TargetCAD_APIVersion.txt"), std::ios::binary)
+      << "BricsCAD V23\tBricscadApp.AcadApplication\r\n";
+  MainWindow w(f.Environment());
+  w.show();
+  ASSERT_TRUE(w.windowHandle());
+  EXPECT_EQ(w.windowHandle()->title().toStdString(), "Kestrel [ BricsCAD V23 ]");
 }
 
 TEST(MainWindow, ResultMenuHasEveryItemInOrder) {

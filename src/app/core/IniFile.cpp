@@ -28,36 +28,63 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-IniFile IniFile::Parse(std::string_view bytes) {
-  BomInfo bom = DetectBom(bytes);
-  std::string text;
-  if (bom.encoding) {
-    text = DecodeText(bytes, TextEncoding::Utf8);
-  } else {
-    text = IsValidUtf8(bytes) ? std::string(bytes) : AnsiToUtf8(bytes);
+IniFile::Line IniFile::Classify(std::string bytes, std::string end, Code code,
+                                std::string_view text) {
+  Line line;
+  line.bytes = std::move(bytes);
+  line.end = std::move(end);
+  line.code = code;
+  std::string_view t = Trim(text);
+  if (t.size() >= 2 && t.front() == '[' && t.find(']') != std::string_view::npos) {
+    line.kind = Line::Section;
+    line.section = std::string(Trim(t.substr(1, t.find(']') - 1)));
+  } else if (!t.empty() && t.front() != ';' && t.find('=') != std::string_view::npos) {
+    size_t eq = t.find('=');
+    line.kind = Line::Key;
+    line.key = std::string(Trim(t.substr(0, eq)));
+    std::string_view v = Trim(t.substr(eq + 1));
+    // The profile services drop one pair of enclosing quotes.
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+      v = v.substr(1, v.size() - 2);
+    line.value = std::string(v);
   }
+  return line;
+}
+
+IniFile IniFile::Parse(std::string_view bytes) {
   IniFile ini;
-  std::istringstream in(text);
-  std::string raw;
-  while (std::getline(in, raw)) {
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-    Line line;
-    line.text = raw;
-    std::string_view t = Trim(raw);
-    if (t.size() >= 2 && t.front() == '[' && t.find(']') != std::string_view::npos) {
-      line.kind = Line::Section;
-      line.section = std::string(Trim(t.substr(1, t.find(']') - 1)));
-    } else if (!t.empty() && t.front() != ';' && t.find('=') != std::string_view::npos) {
-      size_t eq = t.find('=');
-      line.kind = Line::Key;
-      line.key = std::string(Trim(t.substr(0, eq)));
-      std::string_view v = Trim(t.substr(eq + 1));
-      // The profile services drop one pair of enclosing quotes.
-      if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-        v = v.substr(1, v.size() - 2);
-      line.value = std::string(v);
+  BomInfo bom = DetectBom(bytes);
+  ini.bom_ = std::string(bytes.substr(0, bom.length));
+  std::string utf16Text;
+  std::string_view body = bytes.substr(bom.length);
+  if (bom.encoding) {
+    ini.encoding_ = *bom.encoding;
+    if (ini.encoding_ != TextEncoding::Utf8) {
+      utf16Text = DecodeText(bytes, TextEncoding::Utf8);
+      body = utf16Text;
     }
-    ini.lines_.push_back(std::move(line));
+  }
+  size_t start = 0;
+  while (start < body.size()) {
+    size_t nl = body.find('\n', start);
+    size_t stop = nl == std::string_view::npos ? body.size() : nl;
+    std::string end = nl == std::string_view::npos ? "" : "\n";
+    if (!end.empty() && stop > start && body[stop - 1] == '\r') {
+      --stop;
+      end = "\r\n";
+    }
+    std::string raw(body.substr(start, stop - start));
+    start = stop + end.size();
+    if (IsAscii(raw)) {
+      std::string text = raw;
+      ini.lines_.push_back(Classify(std::move(raw), std::move(end), Code::Ascii, text));
+    } else if (IsValidUtf8(raw)) {
+      std::string text = raw;
+      ini.lines_.push_back(Classify(std::move(raw), std::move(end), Code::Utf8, text));
+    } else {
+      std::string text = AnsiToUtf8(raw);
+      ini.lines_.push_back(Classify(std::move(raw), std::move(end), Code::Ansi, text));
+    }
   }
   return ini;
 }
@@ -71,12 +98,14 @@ IniFile IniFile::Load(const std::string& path) {
 }
 
 std::string IniFile::Text() const {
-  std::string out;
+  std::string body;
   for (const Line& l : lines_) {
-    out += l.text;
-    out += "\r\n";
+    body += l.bytes;
+    body += l.end;
   }
-  return out;
+  if (encoding_ == TextEncoding::Utf16LE || encoding_ == TextEncoding::Utf16BE)
+    return EncodeText(body, encoding_, true);
+  return bom_ + body;
 }
 
 bool IniFile::Save(const std::string& path) const {
@@ -86,6 +115,41 @@ bool IniFile::Save(const std::string& path) const {
   f.write(text.data(), static_cast<std::streamsize>(text.size()));
   f.close();
   return !f.fail();
+}
+
+IniFile::Code IniFile::Prevailing() const {
+  if (encoding_ != TextEncoding::Ansi) return Code::Utf8;  // the mark says what the file is
+  size_t ansi = 0, utf8 = 0;
+  for (const Line& l : lines_) {
+    ansi += l.code == Code::Ansi;
+    utf8 += l.code == Code::Utf8;
+  }
+  return ansi > utf8 ? Code::Ansi : Code::Utf8;
+}
+
+std::string IniFile::PrevailingEnd() const {
+  for (const Line& l : lines_) {
+    if (!l.end.empty()) return l.end;
+  }
+  return "\r\n";
+}
+
+IniFile::Line IniFile::MakeLine(const std::string& text, Code preferred) const {
+  if (IsAscii(text)) return Classify(text, {}, Code::Ascii, text);
+  if (preferred == Code::Ascii) preferred = Prevailing();
+  if (preferred == Code::Ansi && encoding_ == TextEncoding::Ansi) {
+    // Only bytes that the line-by-line reading takes for the ANSI code page again.
+    if (std::optional<std::string> ansi = Utf8ToAnsiUnambiguous(text))
+      return Classify(std::move(*ansi), {}, Code::Ansi, text);
+  }
+  return Classify(text, {}, Code::Utf8, text);
+}
+
+void IniFile::InsertLine(size_t at, Line line) {
+  line.end = PrevailingEnd();
+  // A last line without a line end gets one, or the new line would join it.
+  if (at > 0 && lines_[at - 1].end.empty()) lines_[at - 1].end = line.end;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }
 
 int IniFile::FindSection(std::string_view section) const {
@@ -133,22 +197,29 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool fall
 }
 
 void IniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
+  // A line break in a value would end its line and start another one.
+  std::string v(value);
+  for (char& c : v) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  // What the reading trims or unquotes is kept inside quotes.
+  const bool quote =
+      !v.empty() &&
+      (v.front() == ' ' || v.front() == '\t' || v.back() == ' ' || v.back() == '\t' ||
+       (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()));
+  const std::string text = std::string(key) + "=" + (quote ? "\"" + v + "\"" : v);
+
   int s = FindSection(section);
   if (s < 0) {
-    Line header;
-    header.kind = Line::Section;
-    header.section = std::string(section);
-    header.text = "[" + header.section + "]";
-    lines_.push_back(std::move(header));
+    const std::string header = "[" + std::string(section) + "]";
+    InsertLine(lines_.size(), MakeLine(header, Code::Ascii));
     s = static_cast<int>(lines_.size()) - 1;
   }
-  Line line;
-  line.kind = Line::Key;
-  line.key = std::string(key);
-  line.value = std::string(value);
-  line.text = line.key + "=" + line.value;
   int k = FindKey(s, key);
   if (k >= 0) {
+    if (lines_[k].value == value) return;  // unchanged: the line stays as it is
+    Line line = MakeLine(text, lines_[k].code);
+    line.end = lines_[k].end;
     lines_[k] = std::move(line);
     return;
   }
@@ -157,7 +228,7 @@ void IniFile::Write(std::string_view section, std::string_view key, std::string_
   for (size_t i = s + 1; i < lines_.size() && lines_[i].kind != Line::Section; ++i) {
     if (lines_[i].kind == Line::Key) at = i + 1;
   }
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+  InsertLine(at, MakeLine(text, Code::Ascii));
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, int value) {

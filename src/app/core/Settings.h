@@ -38,7 +38,8 @@ Settings ReadSettings(const IniFile& ini, const Settings& defaults);
 void WriteSettings(IniFile& ini, const Settings& settings);
 
 // A plain-text table: one entry per line, read with byte-order-mark detection (without a mark:
-// the ANSI code page) and written back in the encoding it was read in.
+// UTF-8 when it is valid UTF-8 and not plain ASCII, else the ANSI code page) and written back in
+// the encoding it was read in.
 struct TextTable {
   std::vector<std::string> lines;  // UTF-8
   bool existed = false;
@@ -46,9 +47,9 @@ struct TextTable {
   bool bom = false;
 };
 TextTable ReadTextTable(const std::string& path);
-// Writes `lines` in `as`'s encoding; a character that the ANSI code page cannot hold, or a file
-// that did not exist, makes it UTF-8 with a byte-order mark (so nothing is lost). An empty list
-// gives an empty file.
+// Writes `lines` in `as`'s encoding; a character that the ANSI code page cannot hold (or whose
+// bytes there would read back as UTF-8), or a file that did not exist, makes it UTF-8 with a
+// byte-order mark (so nothing is lost). An empty list gives an empty file.
 bool WriteTextTable(const std::string& path, const std::vector<std::string>& lines,
                     const TextTable& as);
 
@@ -66,7 +67,8 @@ struct TargetCaptions {
 TargetCaptions CaptionsForTarget(const std::string& name, const std::string& appTitle);
 
 // Deletes the "*.dxf" files (any letter case) of `folder`: plain files only, failures ignored.
-// Returns the number deleted.
+// Only a real folder of the user's own is cleaned; nothing is deleted when `folder` is a link,
+// nor through a link inside it. Returns the number deleted.
 int DeleteDxfFiles(const std::string& folder);
 
 }  // namespace kestrel::app
