@@ -1,7 +1,7 @@
 #include "preview/Picture.h"
 
+#include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QPainter>
@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+
+#include "base/RegularFile.h"
 
 extern "C" {
 #include <emf2svg.h>
@@ -24,14 +26,27 @@ namespace {
 constexpr int kMaxRasterSide = 4096;
 
 // Metafiles are read whole; larger ones are not pictures anyone previews.
-constexpr qint64 kMaxMetafileBytes = 64 << 20;
+constexpr uint64_t kMaxMetafileBytes = 64 << 20;
+// Other pictures are decoded from their bytes in memory too. Qt refuses to decode pictures
+// beyond 256 MB anyway, and hardly a picture file is larger than its decoded picture.
+constexpr uint64_t kMaxPictureBytes = uint64_t(512) << 20;
 
-std::optional<QByteArray> ReadSmallFile(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxMetafileBytes) return std::nullopt;
-  QByteArray bytes = f.readAll();
-  if (f.error() != QFileDevice::NoError) return std::nullopt;
+// The file's bytes, read as a regular file: a FIFO or a device is never waited on.
+std::optional<QByteArray> ReadPictureFile(const std::filesystem::path& path, uint64_t maxBytes) {
+  RegularFile file = RegularFile::Open(path);
+  if (!file.IsOpen() || file.Size() > maxBytes) return std::nullopt;
+  QByteArray bytes(qsizetype(file.Size()), Qt::Uninitialized);
+  bytes.truncate(qsizetype(file.Read(bytes.data(), size_t(bytes.size()))));
+  if (file.Failed()) return std::nullopt;
   return bytes;
+}
+
+// From the last "." of the file name on, as the preview chooses by it.
+QString UpperExtension(const std::filesystem::path& path) {
+  const std::string name = path.filename().string();
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return {};
+  return QString::fromLatin1(name.data() + dot, qsizetype(name.size() - dot)).toUpper();
 }
 
 uint32_t Le32(const QByteArray& b, int at) {
@@ -123,16 +138,20 @@ QImage RasterizeSvg(const QByteArray& svg) {
   return image;
 }
 
-QImage LoadPicture(const QString& path, QSize fitInto) {
-  const QString ext = QFileInfo(path).suffix().toUpper();
-  if (ext == QLatin1String("WMF") || ext == QLatin1String("EMF")) {
-    const auto bytes = ReadSmallFile(path);
+QImage LoadPicture(const std::filesystem::path& path, QSize fitInto) {
+  const QString ext = UpperExtension(path);
+  if (ext == QLatin1String(".WMF") || ext == QLatin1String(".EMF")) {
+    const auto bytes = ReadPictureFile(path, kMaxMetafileBytes);
     if (!bytes) return {};
-    const auto svg = ext == QLatin1String("WMF") ? WmfToSvg(*bytes) : EmfToSvg(*bytes);
+    const auto svg = ext == QLatin1String(".WMF") ? WmfToSvg(*bytes) : EmfToSvg(*bytes);
     return svg ? RasterizeSvg(*svg) : QImage();
   }
-  QImageReader reader(path);
-  reader.setDecideFormatFromContent(true);
+  std::optional<QByteArray> bytes = ReadPictureFile(path, kMaxPictureBytes);
+  if (!bytes) return {};
+  // Without a file name the reader decides the format from the content alone.
+  QBuffer buffer(&*bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
   if (fitInto.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
     QSize size = reader.size();
     if (size.isValid() && (size.width() > fitInto.width() || size.height() > fitInto.height())) {
@@ -141,6 +160,14 @@ QImage LoadPicture(const QString& path, QSize fitInto) {
     }
   }
   return reader.read();
+}
+
+QImage LoadPicture(const QString& path, QSize fitInto) {
+#ifdef _WIN32
+  return LoadPicture(std::filesystem::path(path.toStdWString()), fitInto);
+#else
+  return LoadPicture(std::filesystem::path(QFile::encodeName(path).toStdString()), fitInto);
+#endif
 }
 
 QImage PictureOnBlack(const QImage& picture, QSize target, PictureFit fit) {

@@ -6,14 +6,18 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <filesystem>
 #include <optional>
 
 namespace kestrel::preview {
 
 // Decodes the picture file at `path`, choosing the decoder by its extension. A null image when
-// the file cannot be read or decoded. With `fitInto`, a decoder that can decode at a smaller
-// size (JPEG) delivers the picture already scaled to fit into it: a thumbnail of a photo then
-// costs a fraction of decoding it whole.
+// the file cannot be read or decoded, or is not a regular file (a FIFO or a device is never
+// waited on). With `fitInto`, a decoder that can decode at a smaller size (JPEG) delivers the
+// picture already scaled to fit into it: a thumbnail of a photo then costs a fraction of
+// decoding it whole.
+QImage LoadPicture(const std::filesystem::path& path, QSize fitInto = QSize());
+// The same for a path as the window holds it, turned into the file system's name.
 QImage LoadPicture(const QString& path, QSize fitInto = QSize());
 
 // Metafile bytes as an SVG document; std::nullopt when the bytes are not a metafile that the
