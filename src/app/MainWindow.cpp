@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFontMetrics>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -10,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -222,7 +222,8 @@ void MainWindow::BuildTabs() {
   tabs_->addTab(BuildPdfTab(), "  PDF");
   tabs_->addTab(BuildDrawingTab(), "  DXF, Image");
   // The tab bars clip rather than push the splitter: the left panel keeps its designed width.
-  for (int i = 0; i < tabs_->count(); ++i) tabs_->widget(i)->setMinimumSize(50, 50);
+  for (int i = 0; i < tabs_->count(); ++i)
+    tabs_->widget(i)->setMinimumSize(50, 50);
   tabs_->setMinimumWidth(100);
 }
 
@@ -474,6 +475,11 @@ void MainWindow::ClearPreviews() {
   image2_->clear();
   edit4_->clear();
   edit5_->clear();
+}
+
+void MainWindow::DropAfterOutOfMemory() {
+  if (drawingPreview_) drawingPreview_->Release();
+  ClearPreviews();
 }
 
 // ---- start-up and shut-down ---------------------------------------------------------------

@@ -12,7 +12,10 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName("Kestrel");
 
   kestrel::app::MainWindow window(kestrel::app::DefaultEnvironment());
+  app.onOutOfMemory = [&window] { window.DropAfterOutOfMemory(); };
   kestrel::app::CloseOnTerminationSignals(&window);
   window.show();
-  return app.exec();
+  const int status = app.exec();
+  app.onOutOfMemory = nullptr;  // the window goes first
+  return status;
 }
