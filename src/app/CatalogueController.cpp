@@ -64,16 +64,20 @@ void CatalogueController::BuildFileList() {
     // and the finished list replaces it in one step, sorted once.
     catalogue::FileList scanned;
     const std::string mask = c_.maskCombo->currentText().toStdString();
-    catalogue::ScanFolder(folder, mask, scanned, found, [&](size_t n) {
-      if (n % 100 == 0) SetStatus(catalogue::CountStatus(n));
-      pump_.Pump();
-      return keepGoing_;
-    });
+    size_t skipped = 0;
+    catalogue::ScanFolder(
+        folder, mask, scanned, found,
+        [&](size_t n) {
+          if (n % 100 == 0) SetStatus(catalogue::CountStatus(n));
+          pump_.Pump();
+          return keepGoing_;
+        },
+        &skipped);
 
     if (keepGoing_) {
       scanned.SortAndRemoveDuplicates();
       fileList_.Swap(scanned);
-      SetStatus(catalogue::BuildFinishedStatus(found));
+      SetStatus(catalogue::BuildFinishedStatus(found, skipped));
       pump_.PumpNow();
       SearchFileList();
     }

@@ -4,8 +4,10 @@
 
 namespace kestrel::catalogue {
 
-std::string BuildFinishedStatus(size_t found) {
-  return " " + std::to_string(found) + " ファイルリストを作成しました.";
+std::string BuildFinishedStatus(size_t found, size_t skippedFolders) {
+  std::string s = " " + std::to_string(found) + " ファイルリストを作成しました.";
+  if (skippedFolders > 0) s += " (開けないフォルダ " + std::to_string(skippedFolders) + ")";
+  return s;
 }
 
 std::string CountStatus(size_t count) {

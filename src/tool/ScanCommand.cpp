@@ -1,6 +1,6 @@
 // kestrel-tool scan FOLDER MASK [--words TEXT] [--or] [--date-order]: builds the file list and
-// runs the word search as the window does; prints the result lines, then the final status text
-// on standard error.
+// runs the word search as the window does; prints the result lines on standard output, and the
+// build's status text and then the search's final one on standard error.
 #include <cstdio>
 #include <string>
 
@@ -39,12 +39,15 @@ int RunScan(const Args& args) {
   }
 
   FileList list;
-  size_t found = 0;
-  ScanFolder(FolderWithSeparator(folder), mask, list, found, [](size_t) { return true; });
+  size_t found = 0, skipped = 0;
+  ScanFolder(
+      FolderWithSeparator(folder), mask, list, found, [](size_t) { return true; }, &skipped);
   list.SortAndRemoveDuplicates();
+  // The build's status, as the window shows it before the search replaces it.
+  std::fprintf(stderr, "%s\n", BuildFinishedStatus(found, skipped).c_str());
   if (list.empty()) {
     // The window shows this in a message box and leaves the status at the build's count.
-    std::fprintf(stderr, "%s\n%s\n", BuildFinishedStatus(found).c_str(), kNoFileListMessage);
+    std::fprintf(stderr, "%s\n", kNoFileListMessage);
     return 0;
   }
 
