@@ -67,16 +67,21 @@ void CatalogueController::BuildFileList() {
     // and the finished list replaces it in one step, sorted once.
     catalogue::FileList scanned;
     const std::string mask = c_.maskCombo->currentText().toStdString();
-    catalogue::ScanFolder(folder, mask, scanned, found, [&](size_t n) {
-      if (n % 100 == 0) SetStatus(catalogue::CountStatus(n));
-      pump_.Pump();
-      return keepGoing_;
-    });
+    size_t skipped = 0;
+    catalogue::ScanFolder(
+        folder, mask, scanned, found,
+        [&](size_t n) {
+          if (n % 100 == 0) SetStatus(catalogue::CountStatus(n));
+          pump_.Pump();
+          return keepGoing_;
+        },
+        &skipped);
 
     if (keepGoing_) {
       scanned.SortAndRemoveDuplicates();
       fileList_.Swap(scanned);
-      SetStatus(catalogue::BuildFinishedStatus(found));
+      skippedFolders_ = skipped;
+      SetStatus(catalogue::BuildFinishedStatus(found, skipped));
       pump_.PumpNow();
       SearchFileList();
     }
@@ -138,7 +143,8 @@ void CatalogueController::SearchFileList() {
       if (dateOrder) catalogue::SortHitsByDate(fileList_, hits);
       c_.resultModel->SetHits(fileList_, hits);
       if (keepGoing_) {
-        SetStatus(catalogue::SearchStatus(hits.size(), total, true));
+        SetStatus(catalogue::SearchStatus(hits.size(), total, true) +
+                  catalogue::SkippedFoldersNote(skippedFolders_));
       } else {
         SetStatus(catalogue::kCancelledStatus);
         fileList_.Clear();

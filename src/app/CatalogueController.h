@@ -93,6 +93,7 @@ class CatalogueController : public QObject {
   MessageSink messages_;
   catalogue::FileList fileList_;
   bool keepGoing_ = false;
+  size_t skippedFolders_ = 0;  // folders the last build could not open
   int buildDepth_ = 0;
   int searchDepth_ = 0;
   uint64_t searchSerial_ = 0;  // the newest search; an older one still on the stack gives way

@@ -41,6 +41,11 @@ class DrawingPreview : public QObject {
   void Load(const std::string& path, preview::ImageBox* target, QProgressBar* progress);
   // The dispatch's hook for a new selection: the previous drawing is gone.
   void Clear() { doc_.ClearDrawing(); }
+  // After a command ran out of memory: the drawing's memory goes too, not only its records.
+  void Release() {
+    doc_.drawing = dxf::Drawing();
+    doc_.DrawingShown = false;
+  }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

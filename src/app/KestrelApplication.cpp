@@ -7,7 +7,9 @@
 #include <QSocketNotifier>
 #include <QStyleFactory>
 #include <QWidget>
+#include <cstring>
 #include <exception>
+#include <new>
 
 #include "app/MessageBoxes.h"
 
@@ -19,20 +21,57 @@
 
 namespace kestrel::app {
 
-KestrelApplication::KestrelApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+namespace {
+
+// Enough for the message box and what the window does before it, once the failed command's
+// memory is gone too.
+constexpr size_t kReserveBytes = size_t(4) << 20;
+
+std::unique_ptr<char[]> TakeReserve() noexcept {
+  std::unique_ptr<char[]> reserve(new (std::nothrow) char[kReserveBytes]);
+  // Touched, so that the pages are really the program's and come free when it is released.
+  if (reserve) std::memset(reserve.get(), 0, kReserveBytes);
+  return reserve;
+}
+
+}  // namespace
+
+KestrelApplication::KestrelApplication(int& argc, char** argv)
+    : QApplication(argc, argv), reserve_(TakeReserve()) {}
+
+void KestrelApplication::ReportError(const char* text) noexcept {
+  // Nothing may escape into Qt from here: a report that fails is dropped.
+  try {
+    if (errorSink) {
+      errorSink(Message{MessageKind::Error, "", text});
+    } else {
+      QMessageBox::critical(activeWindow(), kApplicationTitle, QString::fromUtf8(text));
+    }
+  } catch (...) {
+  }
+}
+
+void KestrelApplication::ReportOutOfMemory() noexcept {
+  reserve_.reset();
+  try {
+    if (onOutOfMemory) onOutOfMemory();
+  } catch (...) {
+  }
+  ReportError(kOutOfMemoryMessage);
+  if (!reserve_) reserve_ = TakeReserve();
+}
 
 bool KestrelApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const SilentAbort&) {
     return false;
+  } catch (const std::bad_alloc&) {
+    // Reporting allocates: the memory kept back makes room for it first.
+    ReportOutOfMemory();
+    return false;
   } catch (const std::exception& e) {
-    Message m{MessageKind::Error, "", e.what()};
-    if (errorSink) {
-      errorSink(m);
-    } else {
-      QMessageBox::critical(activeWindow(), kApplicationTitle, QString::fromUtf8(e.what()));
-    }
+    ReportError(e.what());
     return false;
   }
 }

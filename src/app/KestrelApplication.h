@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QApplication>
+#include <functional>
+#include <memory>
 
 #include "base/Messages.h"
 
@@ -14,8 +16,23 @@ class KestrelApplication : public QApplication {
 
   // Shows errors that escape event handlers; empty: a message box.
   MessageSink errorSink;
+  // Called when an event handler ran out of memory, before the message: the window drops what
+  // the failed command held (the drawing, the previews).
+  std::function<void()> onOutOfMemory;
+
+  // What the user is told when a command ran out of memory.
+  static constexpr const char* kOutOfMemoryMessage = "メモリが不足しています.";
 
   bool notify(QObject* receiver, QEvent* event) override;
+
+  // The memory kept back so that reporting an out-of-memory failure has room to run.
+  bool HoldsReserve() const { return reserve_ != nullptr; }
+
+ private:
+  void ReportError(const char* text) noexcept;
+  void ReportOutOfMemory() noexcept;
+
+  std::unique_ptr<char[]> reserve_;
 };
 
 // The application's title, "Kestrel": the caption of its message boxes.

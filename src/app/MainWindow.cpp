@@ -476,6 +476,11 @@ void MainWindow::ClearPreviews() {
   edit5_->clear();
 }
 
+void MainWindow::DropAfterOutOfMemory() {
+  if (drawingPreview_) drawingPreview_->Release();
+  ClearPreviews();
+}
+
 // ---- start-up and shut-down ---------------------------------------------------------------
 
 std::string MainWindow::SettingsPath() const {

@@ -123,6 +123,8 @@ class MainWindow : public QMainWindow {
   // Blanks the two pictures, the text view, the drawing boxes and the PDF view: what a new
   // build or search starts with.
   void ClearPreviews();
+  // Drops the drawing model and the previews: what a command that ran out of memory leaves.
+  void DropAfterOutOfMemory();
 
  protected:
   void showEvent(QShowEvent* event) override;

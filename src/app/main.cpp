@@ -11,7 +11,10 @@ int main(int argc, char** argv) {
   kestrel::app::NameApplication();
 
   kestrel::app::MainWindow window(kestrel::app::DefaultEnvironment());
+  app.onOutOfMemory = [&window] { window.DropAfterOutOfMemory(); };
   kestrel::app::CloseOnTerminationSignals(&window);
   window.show();
-  return app.exec();
+  const int status = app.exec();
+  app.onOutOfMemory = nullptr;  // the window goes first
+  return status;
 }

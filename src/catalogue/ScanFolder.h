@@ -23,10 +23,12 @@ using ScanCallback = std::function<bool(size_t foundCount)>;
 // Walks `folder` and every folder below it, depth first, and appends folder + name of every
 // entry whose name matches `mask` (files, folders, hidden files, links; "." and ".." too where
 // the mask matches them) to `out`, with its last-write time. Hidden (dot) folders are not
-// entered, symbolic links to folders are never followed, unreadable folders are skipped.
-// Returns false when the callback stopped the scan; nothing is added after that.
+// entered, symbolic links to folders are never followed. Neither the depth of the tree nor the
+// length of its paths is bounded. A folder that exists but cannot be listed (no permission, out
+// of descriptors, a failing disk) is skipped and counted in `skippedFolders`; one that is gone
+// is not counted. Returns false when the callback stopped the scan; nothing is added after that.
 bool ScanFolder(const std::string& folder, std::string_view mask, FileList& out, size_t& foundCount,
-                const ScanCallback& afterEntry);
+                const ScanCallback& afterEntry, size_t* skippedFolders = nullptr);
 
 // The folder text of the window as the scan takes it: a separator appended when missing (an
 // empty text gives the root).

@@ -8,8 +8,14 @@
 
 namespace kestrel::catalogue {
 
-std::string BuildFinishedStatus(size_t found) {
-  return " " + std::to_string(found) + " ファイルリストを作成しました.";
+std::string SkippedFoldersNote(size_t skippedFolders) {
+  if (skippedFolders == 0) return {};
+  return " (開けないフォルダ " + std::to_string(skippedFolders) + ")";
+}
+
+std::string BuildFinishedStatus(size_t found, size_t skippedFolders) {
+  return " " + std::to_string(found) + " ファイルリストを作成しました." +
+         SkippedFoldersNote(skippedFolders);
 }
 
 std::string CountStatus(size_t count) {

@@ -14,8 +14,12 @@ inline constexpr const char* kCancelledStatus = " ファイルリストの作成
 inline constexpr const char* kSearchingStatus = " 検索中 ...";
 inline constexpr const char* kNoFileListMessage = "ファイルリストがありません．";
 
-// " 1234 ファイルリストを作成しました."
-std::string BuildFinishedStatus(size_t found);
+// " 1234 ファイルリストを作成しました."; when folders could not be opened, their count
+// follows: " 1234 ファイルリストを作成しました. (開けないフォルダ 3)".
+std::string BuildFinishedStatus(size_t found, size_t skippedFolders = 0);
+// " (開けないフォルダ 3)" for a list built without some folders, empty when none was left out.
+// The search's final status carries it too, since the search text replaces the build's at once.
+std::string SkippedFoldersNote(size_t skippedFolders);
 // " 200": progress of a build, shown every 100 entries.
 std::string CountStatus(size_t count);
 // " 57 / 1234": progress of a search; with `finished`, " 検索を終了しました." follows.

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -27,7 +28,11 @@ class LineSource::ChunkReader {
     bool failed;
   };
 
-  ChunkReader(std::FILE* file, size_t chunk) : file_(file), chunk_(std::max<size_t>(chunk, 1)) {
+  // Reads up to `n` bytes into `into`; fewer only at the end or when `failed` is set.
+  using ReadBytes = std::function<size_t(char* into, size_t n, bool& failed)>;
+
+  ChunkReader(ReadBytes read, uint64_t limit, size_t chunk)
+      : read_(std::move(read)), left_(limit), chunk_(std::max<size_t>(chunk, 1)) {
     for (std::vector<char>& b : buffers_)
       b.resize(2 * chunk_);
     requested_ = true;
@@ -77,8 +82,11 @@ class LineSource::ChunkReader {
 
  private:
   void ReadInto(int buffer) {
-    got_ = std::fread(buffers_[buffer].data() + chunk_, 1, chunk_, file_);
-    failed_ = got_ < chunk_ && std::ferror(file_) != 0;
+    const size_t n = size_t(std::min<uint64_t>(chunk_, left_));
+    bool failed = false;
+    got_ = n > 0 ? read_(buffers_[buffer].data() + chunk_, n, failed) : 0;
+    failed_ = got_ < n && failed;
+    left_ -= got_;
   }
 
   void Run() {
@@ -97,7 +105,8 @@ class LineSource::ChunkReader {
     }
   }
 
-  std::FILE* const file_;
+  const ReadBytes read_;
+  uint64_t left_;  // bytes still to read before the limit
   const size_t chunk_;
   std::vector<char> buffers_[2];
   int filling_ = 0;  // the buffer being read into, or last read into
@@ -112,11 +121,36 @@ class LineSource::ChunkReader {
 LineSource::LineSource(std::string_view bytes)
     : data_(bytes), ends_(std::make_unique<size_t[]>(kIndexBlock + 1)) {}
 
+namespace {
+
+// A small file needs no more than its size (and a byte to see its end).
+size_t ChunkFor(uint64_t fileSize, size_t chunk) {
+  return fileSize < chunk ? size_t(fileSize) + 1 : chunk;
+}
+
+}  // namespace
+
 LineSource::LineSource(std::FILE* file, uint64_t fileSize, size_t chunk)
     : fileSize_(fileSize),
-      // A small file needs no more than its size (and a byte to see its end).
       reader_(std::make_unique<ChunkReader>(
-          file, fileSize > 0 && fileSize < chunk ? size_t(fileSize) + 1 : chunk)),
+          [file](char* into, size_t n, bool& failed) {
+            const size_t got = std::fread(into, 1, n, file);
+            failed = got < n && std::ferror(file) != 0;
+            return got;
+          },
+          fileSize, ChunkFor(fileSize, chunk))),
+      ends_(std::make_unique<size_t[]>(kIndexBlock + 1)),
+      eof_(false) {}
+
+LineSource::LineSource(RegularFile& file, size_t chunk)
+    : fileSize_(file.Size()),
+      reader_(std::make_unique<ChunkReader>(
+          [&file](char* into, size_t n, bool& failed) {
+            const size_t got = file.Read(into, n);
+            failed = file.Failed();
+            return got;
+          },
+          file.Size(), ChunkFor(file.Size(), chunk))),
       ends_(std::make_unique<size_t[]>(kIndexBlock + 1)),
       eof_(false) {}
 

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/RegularFile.h"
+
 namespace kestrel::dxf {
 
 struct LinePair {
@@ -21,10 +23,13 @@ struct LinePair {
 class LineSource {
  public:
   explicit LineSource(std::string_view bytes);  // all of the input, already in memory
-  // Reads from the file's current position, `chunk` bytes at a time (tests use small ones);
-  // nothing else may use the file until the source is gone. The buffers never hold more than
-  // two chunks and the longest pair, which the file's bytes bound.
-  explicit LineSource(std::FILE* file, uint64_t fileSize = 0, size_t chunk = kChunk);
+  // Reads at most `fileSize` bytes (the size the file had when it was opened: one that grows
+  // meanwhile is cut there) from the file's current position, `chunk` bytes at a time (tests
+  // use small ones); nothing else may use the file until the source is gone. The buffers never
+  // hold more than two chunks and the longest pair, which the file's bytes bound.
+  LineSource(std::FILE* file, uint64_t fileSize, size_t chunk = kChunk);
+  // The same over a file opened as a regular file, to the size it had then.
+  explicit LineSource(RegularFile& file, size_t chunk = kChunk);
   ~LineSource();
   LineSource(const LineSource&) = delete;
   LineSource& operator=(const LineSource&) = delete;
@@ -37,7 +42,7 @@ class LineSource {
   bool NextPair(LinePair& pair);
   // Reading the file failed (the pairs returned so far are good).
   bool Failed() const { return failed_; }
-  // The share of the input taken so far, from 0 to 1; 0 when the file's size is not known.
+  // The share of the input taken so far, from 0 to 1; 0 for an empty input.
   double Taken() const;
 
  private:

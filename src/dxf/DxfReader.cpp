@@ -803,18 +803,17 @@ std::string ReadDxfFile(Drawing& drawing, const std::filesystem::path& path, Tex
       Progress(progress, 0).Done();
       return {};
     }
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-        std::fopen(path.string().c_str(), "rb"), &std::fclose);
-    if (!file) {
+    // Never a FIFO or a device: opening one may wait for ever, reading it may never end.
+    RegularFile file = RegularFile::Open(path);
+    if (!file.IsOpen()) {
       Reader(drawing, encoding).Finish();
       Progress(progress, 0).Done();
       return "busy";
     }
     const std::u8string name = path.filename().u8string();
-    LineSource source(file.get(), ec ? 0 : size);
-    return ReadPairs(drawing, source, std::string(name.begin(), name.end()), encoding,
-                     ec ? 0 : size, progress, messages);
+    LineSource source(file);
+    return ReadPairs(drawing, source, std::string(name.begin(), name.end()), encoding, file.Size(),
+                     progress, messages);
   } catch (...) {
     return "error";
   }

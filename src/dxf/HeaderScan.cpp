@@ -1,20 +1,12 @@
 #include "dxf/HeaderScan.h"
 
-#include <cstdio>
-#include <memory>
-
+#include "base/RegularFile.h"
 #include "dxf/DxfLines.h"
 #include "dxf/DxfNumbers.h"
 
 namespace kestrel::dxf {
 
 namespace {
-
-using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-File OpenForReading(const std::filesystem::path& path) {
-  return File(std::fopen(path.string().c_str(), "rb"), &std::fclose);
-}
 
 DxfVersion Scan(LineSource& source) {
   DxfVersion result;
@@ -52,11 +44,11 @@ FileSignature ReadFileSignature(const std::filesystem::path& path) {
     result.success = true;
     return result;
   }
-  const File file = OpenForReading(path);
-  if (!file) return result;
+  RegularFile file = RegularFile::Open(path);
+  if (!file.IsOpen()) return result;
   unsigned char head[7] = {};
-  const size_t got = std::fread(head, 1, sizeof head, file.get());
-  if (std::ferror(file.get())) return result;
+  const size_t got = file.Read(head, sizeof head);
+  if (file.Failed()) return result;
   result.success = true;
   if (got < 6) return result;
   for (size_t i = 0; i < 6 && head[i] != 0; ++i) {
@@ -74,10 +66,10 @@ FileSignature ReadFileSignature(const std::filesystem::path& path) {
 DxfVersion ScanDxfVersion(const std::filesystem::path& path) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return {true, {}, false};
-  const File file = OpenForReading(path);
-  if (!file) return {};
+  RegularFile file = RegularFile::Open(path);
+  if (!file.IsOpen()) return {};
   // The version is near the start: small reads.
-  LineSource source(file.get(), 0, size_t(64) << 10);
+  LineSource source(file, size_t(64) << 10);
   return Scan(source);
 }
 

@@ -10,6 +10,8 @@
 
 namespace kestrel::dxf {
 
+// A path that exists but is not a regular file (a FIFO, socket, device or folder) cannot be
+// read: neither routine ever waits on one.
 struct FileSignature {
   bool success = false;  // false only when opening or reading failed
   std::string text;      // the first six bytes up to the first zero byte; empty when shorter

@@ -1,5 +1,6 @@
 #include "preview/Picture.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
@@ -10,12 +11,9 @@
 #include <cstring>
 #include <memory>
 
+#include "base/PathBytes.h"
+#include "base/RegularFile.h"
 #include "preview/core/PreviewRules.h"
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 extern "C" {
 #include <emf2svg.h>
@@ -30,27 +28,18 @@ namespace {
 constexpr int kMaxRasterSide = 4096;
 
 // Metafiles are read whole; larger ones are not pictures anyone previews.
-constexpr qint64 kMaxMetafileBytes = 64 << 20;
+constexpr uint64_t kMaxMetafileBytes = 64 << 20;
+// Other pictures are decoded from their bytes in memory too. Qt refuses to decode pictures
+// beyond 256 MB anyway, and hardly a picture file is larger than its decoded picture.
+constexpr uint64_t kMaxPictureBytes = uint64_t(512) << 20;
 
-// Opens the file that `path`'s bytes name; a QString name would not come back as those bytes
-// when the name is not UTF-8.
-bool OpenForReading(QFile& f, const std::string& path) {
-#ifdef _WIN32
-  f.setFileName(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
-  return f.open(QIODevice::ReadOnly);
-#else
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  if (f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
-  ::close(fd);
-  return false;
-#endif
-}
-
-std::optional<QByteArray> ReadSmallFile(QFile& f) {
-  if (f.size() > kMaxMetafileBytes) return std::nullopt;
-  QByteArray bytes = f.readAll();
-  if (f.error() != QFileDevice::NoError) return std::nullopt;
+// The file's bytes, read as a regular file: a FIFO or a device is never waited on.
+std::optional<QByteArray> ReadPictureFile(const std::filesystem::path& path, uint64_t maxBytes) {
+  RegularFile file = RegularFile::Open(path);
+  if (!file.IsOpen() || file.Size() > maxBytes) return std::nullopt;
+  QByteArray bytes(qsizetype(file.Size()), Qt::Uninitialized);
+  bytes.truncate(qsizetype(file.Read(bytes.data(), size_t(bytes.size()))));
+  if (file.Failed()) return std::nullopt;
   return bytes;
 }
 
@@ -144,17 +133,19 @@ QImage RasterizeSvg(const QByteArray& svg) {
 }
 
 QImage LoadPicture(const std::string& path, QSize fitInto) {
-  QFile f;
-  if (!OpenForReading(f, path)) return {};
   const std::string ext = UpperExtension(path);
   if (ext == ".WMF" || ext == ".EMF") {
-    const auto bytes = ReadSmallFile(f);
+    const auto bytes = ReadPictureFile(NativePath(path), kMaxMetafileBytes);
     if (!bytes) return {};
     const auto svg = ext == ".WMF" ? WmfToSvg(*bytes) : EmfToSvg(*bytes);
     return svg ? RasterizeSvg(*svg) : QImage();
   }
-  QImageReader reader(&f);
-  reader.setDecideFormatFromContent(true);
+  std::optional<QByteArray> bytes = ReadPictureFile(NativePath(path), kMaxPictureBytes);
+  if (!bytes) return {};
+  // Without a file name the reader decides the format from the content alone.
+  QBuffer buffer(&*bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
   if (fitInto.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
     QSize size = reader.size();
     if (size.isValid() && (size.width() > fitInto.width() || size.height() > fitInto.height())) {

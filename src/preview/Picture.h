@@ -12,9 +12,10 @@
 namespace kestrel::preview {
 
 // Decodes the picture file at `path` (the file system's bytes), choosing the decoder by its
-// extension. A null image when the file cannot be read or decoded. With `fitInto`, a decoder that
-// can decode at a smaller size (JPEG) delivers the picture already scaled to fit into it: a
-// thumbnail of a photo then costs a fraction of decoding it whole.
+// extension. A null image when the file cannot be read or decoded, or is not a regular file (a FIFO
+// or a device is never waited on). With `fitInto`, a decoder that can decode at a smaller size
+// (JPEG) delivers the picture already scaled to fit into it: a thumbnail of a photo then costs a
+// fraction of decoding it whole.
 QImage LoadPicture(const std::string& path, QSize fitInto = QSize());
 
 // Metafile bytes as an SVG document; std::nullopt when the bytes are not a metafile that the

@@ -1,8 +1,9 @@
 // kestrel-tool scan FOLDER MASK [--words TEXT] [--or] [--date-order]: builds the file list and
-// runs the word search as the window does; prints the result lines, then the final status text
-// on standard error. Each line is shown as the window's list shows it, so that every result
-// stays on one line: control characters as the Control Pictures symbols (U+2400 + code, U+2421
-// for DEL), bytes that are not valid UTF-8 as U+FFFD.
+// runs the word search as the window does; prints the result lines on standard output and the
+// search's final status text on standard error (the build's, when nothing was found). Each line is
+// shown as the window's list shows it, so that every result stays on one line: control characters
+// as the Control Pictures symbols (U+2400 + code, U+2421 for DEL), bytes that are not valid UTF-8
+// as U+FFFD.
 #include <cstdio>
 #include <string>
 
@@ -41,12 +42,14 @@ int RunScan(const Args& args) {
   }
 
   FileList list;
-  size_t found = 0;
-  ScanFolder(FolderWithSeparator(folder), mask, list, found, [](size_t) { return true; });
+  size_t found = 0, skipped = 0;
+  ScanFolder(
+      FolderWithSeparator(folder), mask, list, found, [](size_t) { return true; }, &skipped);
   list.SortAndRemoveDuplicates();
   if (list.empty()) {
     // The window shows this in a message box and leaves the status at the build's count.
-    std::fprintf(stderr, "%s\n%s\n", BuildFinishedStatus(found).c_str(), kNoFileListMessage);
+    std::fprintf(stderr, "%s\n%s\n", BuildFinishedStatus(found, skipped).c_str(),
+                 kNoFileListMessage);
     return 0;
   }
 
@@ -63,7 +66,8 @@ int RunScan(const Args& args) {
     }
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
-  std::fprintf(stderr, "%s\n", SearchStatus(hits.size(), list.size(), true).c_str());
+  std::fprintf(stderr, "%s%s\n", SearchStatus(hits.size(), list.size(), true).c_str(),
+               SkippedFoldersNote(skipped).c_str());
   return 0;
 }
 

@@ -1,8 +1,10 @@
 #include "dxf/DxfLines.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -76,6 +78,35 @@ TEST(DxfLines, StoppingEarlyLeavesNothingRunning) {
     LinePair pair;
     for (int i = 0; i < pairs; ++i)
       ASSERT_TRUE(source.NextPair(pair));
+  }
+}
+
+// The reading thread stops at the size the file had when it was opened: what a writer adds
+// meanwhile is not read, and a file that only grows cannot keep the reader going.
+TEST(DxfLines, ReadingStopsAtTheSizeTheFileHadWhenOpened) {
+  const std::string start = "0\nSECTION\n2\nENTITIES\n";
+  const std::string later = "0\nLINE\n8\nA\n0\nEOF\n";
+  LineSource inMemory(start);
+  bool bom = false;
+  const Pairs expected = AllPairs(inMemory, bom);
+  for (size_t chunk : {1, 5, 4096}) {
+    SCOPED_TRACE(chunk);
+    // A name of this process's own: it grows the file.
+    const auto path = testing::WriteTempFile("grows-" + std::to_string(getpid()) + ".dxf", start);
+    RegularFile file = RegularFile::Open(path);
+    ASSERT_TRUE(file.IsOpen());
+    std::ofstream(path, std::ios::binary | std::ios::app) << later;
+    LineSource source(file, chunk);
+    EXPECT_EQ(AllPairs(source, bom), expected);
+    EXPECT_FALSE(source.Failed());
+
+    // A C stream is read to the size given, whatever follows it.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
+        std::fopen(path.string().c_str(), "rb"), &std::fclose);
+    ASSERT_TRUE(stream);
+    LineSource cut(stream.get(), start.size(), chunk);
+    EXPECT_EQ(AllPairs(cut, bom), expected);
+    EXPECT_EQ(cut.Taken(), 1.0);
   }
 }
 

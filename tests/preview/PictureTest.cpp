@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <filesystem>
 
+#include "common/SpecialFiles.h"
 #include "preview/Picture.h"
 
 using namespace kestrel::preview;
@@ -141,4 +143,30 @@ TEST(Picture, DrawsOnBlackScaledOrCentred) {
 
   const QImage none = PictureOnBlack(QImage(), QSize(100, 100), PictureFit::ScaleToFit);
   EXPECT_EQ(none.pixel(50, 50), qRgb(0, 0, 0));
+}
+
+// A picture file chosen in the list may be a FIFO, socket, device or folder: the image is
+// empty at once, and nothing waits for a writer or reads without end.
+TEST(Picture, SpecialFilesGiveNoPictureWithoutWaiting) {
+  for (const char* ext : {".png", ".jpg", ".wmf"}) {
+    const kestrel::test::SpecialFiles special(ext);
+    for (const kestrel::test::SpecialFile& file : special.Files()) {
+      SCOPED_TRACE(file.kind + " named " + ext);
+      const auto loaded = kestrel::test::SpecialFiles::Read(file, [](const std::string& path) {
+        return std::string(LoadPicture(path).isNull() ? "none" : "a picture");
+      });
+      EXPECT_EQ(loaded, "none") << "(nothing: it did not return within a second)";
+    }
+  }
+}
+
+TEST(Picture, LoadsFromTheFileSystemsNameOfThePath) {
+  // A name that is not valid UTF-8 is still found: the path goes to the system as bytes.
+  QTemporaryDir dir;
+  QImage source(8, 4, QImage::Format_RGB32);
+  source.fill(Qt::red);
+  const std::string path = dir.path().toStdString() + "/\x93\xFA\x96\x7B.png";  // CP932 "日本"
+  ASSERT_TRUE(source.save(QString::fromStdString(dir.path().toStdString() + "/p.png"), "png"));
+  std::filesystem::rename(dir.path().toStdString() + "/p.png", path);
+  EXPECT_EQ(LoadPicture(path).size(), source.size());
 }

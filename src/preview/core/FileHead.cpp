@@ -1,16 +1,11 @@
 #include "preview/core/FileHead.h"
 
 #include <array>
-#include <cstdio>
 #include <string_view>
 
+#include "base/PathBytes.h"
+#include "base/RegularFile.h"
 #include "base/TextCodec.h"
-
-#ifdef _WIN32
-#include <windows.h>
-
-#include <filesystem>
-#endif
 
 namespace kestrel::preview {
 namespace {
@@ -31,33 +26,18 @@ std::string HeadText(const std::array<unsigned char, kHeadSize>& buf) {
   return AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(buf.data()) + b, n - b));
 }
 
-// Reads up to kHeadSize bytes; false on any open or read failure. The file is opened without
-// sharing where the platform has it, so that a file another program holds open reads as an
-// error. Linux has no mandatory locking: the file is opened normally there.
+// Reads up to kHeadSize bytes; false on any open or read failure, and for anything but a
+// regular file. The file is opened without sharing where the platform has it, so that a file
+// another program holds open reads as an error. Linux has no mandatory locking: the file is
+// opened normally there.
 bool ReadHead(const std::string& path, std::string& out) {
+  RegularFile file = RegularFile::Open(NativePath(path), FileSharing::None);
+  if (!file.IsOpen()) return false;
   char buf[kHeadSize];
-#ifdef _WIN32
-  const std::filesystem::path native(
-      std::u8string(reinterpret_cast<const char8_t*>(path.data()), path.size()));
-  HANDLE h = CreateFileW(native.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD got = 0;
-  const BOOL ok = ReadFile(h, buf, kHeadSize, &got, nullptr);
-  CloseHandle(h);
-  if (!ok) return false;
+  const size_t got = file.Read(buf, kHeadSize);
+  if (file.Failed()) return false;
   out.assign(buf, got);
   return true;
-#else
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  const size_t got = std::fread(buf, 1, kHeadSize, f);
-  const bool failed = std::ferror(f) != 0;  // a folder opens but cannot be read
-  std::fclose(f);
-  if (failed) return false;
-  out.assign(buf, got);
-  return true;
-#endif
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <limits>
+
+#include "base/PathBytes.h"
+#include "base/RegularFile.h"
 
 namespace kestrel::preview {
 namespace {
@@ -77,19 +79,7 @@ std::optional<TDecodedText> DecodeOwnedForTextView(std::string&& bytes) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const std::filesystem::path native(
-      std::u8string(reinterpret_cast<const char8_t*>(path.data()), path.size()));
-  std::ifstream in(native, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string out;
-  std::error_code ec;
-  if (const auto size = std::filesystem::file_size(native, ec); !ec) out.reserve(size);
-  // Read in blocks: the reported size of a special file may be wrong.
-  char block[1 << 16];
-  while (in.read(block, sizeof block) || in.gcount() > 0)
-    out.append(block, size_t(in.gcount()));
-  if (in.bad()) return std::nullopt;
-  return out;
+  return ReadRegularFile(NativePath(path), std::numeric_limits<size_t>::max());
 }
 
 }  // namespace kestrel::preview

@@ -26,7 +26,8 @@ std::optional<TDecodedText> DecodeForTextView(std::string_view bytes);
 // is then not held twice.
 std::optional<TDecodedText> DecodeOwnedForTextView(std::string&& bytes);
 
-// The whole file, or std::nullopt when it cannot be opened or read. `path` is UTF-8.
+// The whole file as large as it was when opened, or std::nullopt when it cannot be opened or
+// read or is not a regular file. `path` is the file system's bytes (UTF-8 on Windows).
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
 }  // namespace kestrel::preview

@@ -4,7 +4,9 @@
 #include <fstream>
 #include <string>
 
+#include "common/SpecialFiles.h"
 #include "preview/core/FileHead.h"
+#include "preview/core/TextDecode.h"
 
 using namespace kestrel::preview;
 
@@ -88,4 +90,35 @@ TEST(SniffFileHead, UnreadableFilesReportReadError) {
     EXPECT_EQ(s.head, "read error!");
   }
   std::filesystem::remove_all(dir);
+}
+
+// Selecting a FIFO froze the window: the sniff waited in open() for a writer, and the text
+// load read an endless writer until memory ran out. Neither may wait on anything but a
+// regular file.
+TEST(SniffAndTextLoad, SpecialFilesReadAsErrorsWithoutWaiting) {
+  const kestrel::test::SpecialFiles special(".txt");
+  for (const kestrel::test::SpecialFile& file : special.Files()) {
+    SCOPED_TRACE(file.kind);
+    const auto sniffed = kestrel::test::SpecialFiles::Read(file, [](const std::string& path) {
+      const THeadSniff s = SniffFileHead(path);
+      return std::string(s.binary ? "binary " : "text ") + s.head;
+    });
+    EXPECT_EQ(sniffed, "binary read error!") << "(nothing: it did not return within a second)";
+    const auto whole = kestrel::test::SpecialFiles::Read(file, [](const std::string& path) {
+      return std::string(ReadWholeFile(path) ? "read" : "not read");
+    });
+    EXPECT_EQ(whole, "not read") << "(nothing: it did not return within a second)";
+  }
+}
+
+TEST(SniffAndTextLoad, TextLoadReadsARegularFileWhole) {
+  // Larger than any block the reader might use, with every byte value.
+  std::string bytes;
+  for (int i = 0; i < 300'000; ++i)
+    bytes += char(i * 7);
+  const kestrel::test::SpecialFiles folder("");  // a folder of this process's own
+  const auto path = folder.Folder() / "whole-text.bin";
+  std::ofstream(path, std::ios::binary) << bytes;
+  EXPECT_EQ(ReadWholeFile(path.string()), bytes);
+  EXPECT_EQ(ReadWholeFile((folder.Folder() / "none.txt").string()), std::nullopt);
 }
