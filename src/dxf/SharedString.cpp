@@ -16,12 +16,7 @@ SharedString::Block* SharedString::NewBlock(size_t capacity) {
   return b;
 }
 
-void SharedString::Init(std::string_view text) {
-  if (text.size() <= kInlineCapacity) {
-    SetInline(text.size());
-    if (!text.empty()) std::memcpy(raw_, text.data(), text.size());
-    return;
-  }
+void SharedString::InitHeap(std::string_view text) {
   Block* b = NewBlock(text.size());
   std::memcpy(b->chars(), text.data(), text.size());
   b->size = text.size();

@@ -51,9 +51,17 @@ class SharedString {
     return *this;
   }
   // The text may lie inside this string: the new one is made before the old one goes.
-  SharedString& operator=(std::string_view text) { return *this = SharedString(text); }
-  SharedString& operator=(const char* text) { return *this = SharedString(text); }
-  SharedString& operator=(const std::string& text) { return *this = SharedString(text); }
+  SharedString& operator=(std::string_view text) {
+    if (text.size() > kInlineCapacity) return *this = SharedString(text);
+    unsigned char bytes[sizeof raw_] = {};
+    if (!text.empty()) std::memcpy(bytes, text.data(), text.size());
+    bytes[kTag] = static_cast<unsigned char>(text.size());
+    Release();
+    std::memcpy(raw_, bytes, sizeof raw_);
+    return *this;
+  }
+  SharedString& operator=(const char* text) { return *this = std::string_view(text); }
+  SharedString& operator=(const std::string& text) { return *this = std::string_view(text); }
 
   const char* data() const noexcept {
     return IsHeap() ? block()->chars() : reinterpret_cast<const char*>(raw_);
@@ -127,7 +135,12 @@ class SharedString {
     std::memcpy(raw_, &b, sizeof b);
     raw_[kTag] = kHeapTag;
   }
-  void Init(std::string_view text);
+  void Init(std::string_view text) {
+    if (text.size() > kInlineCapacity) return InitHeap(text);
+    SetInline(text.size());
+    if (!text.empty()) std::memcpy(raw_, text.data(), text.size());
+  }
+  void InitHeap(std::string_view text);
   void Release() noexcept {
     if (IsHeap()) {
       Block* b = block();
