@@ -237,10 +237,9 @@ FontDesc SelectTextFont(Canvas& canvas, const Placement& p, Color color) {
 void DrawText(Canvas& canvas, ScreenPoint origin, double s, std::string_view text,
               const dxf::TAcadPoint& p10, const dxf::TAcadPoint& p11, const dxf::TTextBlk& t,
               Color color) {
+  const auto fitBytes = [&] { return Cp932ByteCount(text); };
   Placement p;
-  if (!PlaceRecord(
-          t, p10, p11, s, [&] { return Cp932ByteCount(text); }, p))
-    return;
+  if (!PlaceRecord(t, p10, p11, s, fitBytes, p)) return;
   const FontDesc previous = SelectTextFont(canvas, p, color);
   if (t.mtflag) {
     DrawMTextLines(canvas, origin, s, text, p.anchor, t, p.h, p.rot);
