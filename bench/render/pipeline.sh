@@ -52,5 +52,5 @@ for inserts in 20000 60000; do
   awk -v f="$(basename "$file")" -v b="$(stat -c %s "$file")" -v k="$k" -v r="$runs" -v p="$peak" \
     -v l="$limited" 'BEGIN {
     printf "%s (%.1f MB): kestrel-tool render %.2f s (median of %d), peak %.0f MB; under ulimit -v 2000000: %s\n",
-      f, b / 1e6, k, r, p / 1024, l }'
+      f, b / 1e6, k, r, p * 1024 / 1e6, l }'
 done
