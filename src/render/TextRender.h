@@ -50,10 +50,12 @@ class TextPass {
   std::unique_ptr<Cache> cache_;
 };
 
-// Draws the record's text as DrawText draws ReplaceTextSymbols(t.str). A text too long to show
-// whole on the canvas costs only what its part on the canvas needs: nothing when its line or
-// lines pass beside the canvas, and its symbols, lines and widths are found in pieces, as far
-// as that part reaches.
+// Draws the record's text as DrawText draws ReplaceTextSymbols(t.str). A text of more than 4 KB
+// costs what its part on the canvas needs: nothing when its line or lines pass beside the
+// canvas; a line's symbols are replaced, and it is converted and measured, piece by piece as
+// far as that part reaches (the whole width once per redraw and string, when its justification
+// needs it); an MTEXT is split into lines once per redraw and string, and only the lines that
+// reach the canvas are stripped, measured and drawn.
 void DrawRecordText(Canvas& canvas, ScreenPoint origin, double s, const dxf::TTextBlk& t,
                     const dxf::TAcadPoint& p10, const dxf::TAcadPoint& p11, Color color,
                     TextPass& pass);
