@@ -179,57 +179,44 @@ int Cp932ByteCount(std::string_view utf8) {
 
 namespace {
 
-// Anchor, rotation and font of one text.
-struct Placement {
-  TAcadPoint anchor;
-  double rot = 0;
-  int h = 0;
-  int w = 0;
-  int escapement = 0;
-};
-
-// False when the text is too small to read. `fitBytes` gives the text's length in code page
-// 932, asked for a fitted TEXT only.
-template <class FitBytes>
-bool PlaceRecord(const dxf::TTextBlk& t, const TAcadPoint& p10, const TAcadPoint& p11, double s,
-                 FitBytes&& fitBytes, Placement& out) {
-  const bool mtext = t.mtflag;
-  out.anchor = p11;
-  if (mtext || ((t.code72 == 0 || t.code72 == 3 || t.code72 == 5) && t.code73 == 0))
-    out.anchor = p10;
+// The anchor, rotation and font of a text; then `drawLines(anchor, h, w, rot)` draws it in that
+// font. `fitBytes()` gives the text's length in code page 932, asked for a fitted TEXT only.
+template <class FitBytes, class DrawLines>
+void DrawTextWith(Canvas& canvas, double s, const dxf::TAcadPoint& p10, const dxf::TAcadPoint& p11,
+                  const dxf::TTextBlk& t, Color color, FitBytes&& fitBytes, DrawLines&& drawLines) {
+  bool mtext = t.mtflag;
+  TAcadPoint anchor = p11;
+  if (mtext || ((t.code72 == 0 || t.code72 == 3 || t.code72 == 5) && t.code73 == 0)) anchor = p10;
 
   const TAcadPoint& dir = t.pt11;
-  const bool noDirection = dir.x == 0 && dir.y == 0;
-  out.rot = t.code50;
-  if (mtext) out.rot = noDirection ? 0 : dxf::Angle2D({0, 0, 0}, dir) * kRadToDeg;
+  bool noDirection = dir.x == 0 && dir.y == 0;
+  double rot = t.code50;
+  if (mtext) rot = noDirection ? 0 : dxf::Angle2D({0, 0, 0}, dir) * kRadToDeg;
 
-  out.h = RoundPixel(t.code40 / s * 1.3);
-  if (out.h <= 1) return false;
-  out.w = 0;
+  int h = RoundPixel(t.code40 / s * 1.3);
+  if (h <= 1) return;
+  int w = 0;
   if (mtext) {
-    out.w = RoundPixel(t.code40 / s * 0.39780000000000004);
+    w = RoundPixel(t.code40 / s * 0.39780000000000004);
   } else if (t.code72 == 5) {
-    const int n = fitBytes();
-    if (n > 0) out.w = RoundPixel(dxf::Distance2D(p10, p11) / s * 0.8 / n);
+    int n = fitBytes();
+    if (n > 0) w = RoundPixel(dxf::Distance2D(p10, p11) / s * 0.8 / n);
   } else {
-    out.w = RoundPixel(t.code40 / s * 0.663 * t.code41 * 0.75);
+    w = RoundPixel(t.code40 / s * 0.663 * t.code41 * 0.75);
   }
-  out.escapement = (mtext && noDirection) ? 0 : RoundPixel(out.rot * 10);
-  return true;
-}
 
-// Makes the text's font the canvas font and returns the one it replaces.
-FontDesc SelectTextFont(Canvas& canvas, const Placement& p, Color color) {
   FontDesc previous = canvas.GetFont();
   FontDesc font;
-  font.height = p.h;
-  font.width = p.w;
-  font.escapement = p.escapement;
+  font.height = h;
+  font.width = w;
+  font.escapement = (mtext && noDirection) ? 0 : RoundPixel(rot * 10);
   font.faceName = previous.faceName;
   canvas.SetFont(font);
   if (canvas.GetFontColor() != color) canvas.SetFontColor(color);
   canvas.SetBrushStyle(BrushStyle::Clear);
-  return previous;
+
+  drawLines(anchor, h, w, rot);
+  canvas.SetFont(previous);
 }
 
 }  // namespace
@@ -238,15 +225,14 @@ void DrawText(Canvas& canvas, ScreenPoint origin, double s, std::string_view tex
               const dxf::TAcadPoint& p10, const dxf::TAcadPoint& p11, const dxf::TTextBlk& t,
               Color color) {
   const auto fitBytes = [&] { return Cp932ByteCount(text); };
-  Placement p;
-  if (!PlaceRecord(t, p10, p11, s, fitBytes, p)) return;
-  const FontDesc previous = SelectTextFont(canvas, p, color);
-  if (t.mtflag) {
-    DrawMTextLines(canvas, origin, s, text, p.anchor, t, p.h, p.rot);
-  } else {
-    DrawTextLine(canvas, origin, s, text, p.anchor, t, p.h, p.rot);
-  }
-  canvas.SetFont(previous);
+  DrawTextWith(canvas, s, p10, p11, t, color, fitBytes,
+               [&](const TAcadPoint& anchor, int h, int, double rot) {
+                 if (t.mtflag) {
+                   DrawMTextLines(canvas, origin, s, text, anchor, t, h, rot);
+                 } else {
+                   DrawTextLine(canvas, origin, s, text, anchor, t, h, rot);
+                 }
+               });
 }
 
 namespace {
@@ -414,18 +400,18 @@ void DrawLongLine(Canvas& canvas, TextPass& pass, ScreenPoint origin, double s,
 }
 
 void DrawLongText(Canvas& canvas, TextPass& pass, ScreenPoint origin, double s,
-                  const dxf::TTextBlk& t, const Placement& p) {
+                  const dxf::TTextBlk& t, const TAcadPoint& anchor, int h, int w, double rot) {
   Justify justify = Justify::Left;
   if (t.code72 == 1 || t.code72 == 4) justify = Justify::Centre;
   if (t.code72 == 2) justify = Justify::Right;
-  DrawLongLine(canvas, pass, origin, s, t.str, true, p.anchor, justify,
-               dxf::TextVerticalOffset(t.code72, t.code73, p.h), p.rot, p.h, p.w);
+  DrawLongLine(canvas, pass, origin, s, t.str, true, anchor, justify,
+               dxf::TextVerticalOffset(t.code72, t.code73, h), rot, h, w);
 }
 
 // Only the lines that reach the canvas are stripped, measured and drawn; lines are evenly
 // spaced, so they are found without looking at the others.
 void DrawLongMText(Canvas& canvas, TextPass& pass, ScreenPoint origin, double s,
-                   const dxf::TTextBlk& t, const Placement& p) {
+                   const dxf::TTextBlk& t, TAcadPoint anchor, int h, int w, double rot) {
   auto [it, added] = pass.cache().mtexts.try_emplace(KeyOf(t.str));
   MTextLines& m = it->second;
   if (added) {
@@ -437,49 +423,48 @@ void DrawLongMText(Canvas& canvas, TextPass& pass, ScreenPoint origin, double s,
 
   const double pitch = t.code40 * t.code44 * 1.7;
   const int attach = t.code71;
-  TAcadPoint anchor = p.anchor;
   if (n > 1) {
     double up = 0;
     if (attach >= 4 && attach <= 6) up = pitch * double(n - 1) / 2;
     if (attach >= 7 && attach <= 9) up = pitch * double(n);
-    if (up != 0) anchor = dxf::PolarPoint(anchor, (p.rot + 90) * kDegToRad, up);
+    if (up != 0) anchor = dxf::PolarPoint(anchor, (rot + 90) * kDegToRad, up);
   }
-  double dy = 0.086 * p.h;
-  if (attach >= 4 && attach <= 6) dy = p.h / 2.0 - 0.03 * p.h;
-  if (attach >= 7 && attach <= 9) dy = 0.855 * p.h;
+  double dy = 0.086 * h;
+  if (attach >= 4 && attach <= 6) dy = h / 2.0 - 0.03 * h;
+  if (attach >= 7 && attach <= 9) dy = 0.855 * h;
   Justify justify = Justify::Left;
   if (attach == 2 || attach == 5 || attach == 8) justify = Justify::Centre;
   if (attach == 3 || attach == 6 || attach == 9) justify = Justify::Right;
 
   // Line k lies k pitches down the text's own frame: from k·pitch to k·pitch + h pixels.
-  const Reach reach = CanvasReach(pass, origin, s, anchor, dy, p.rot);
-  const double margin = GlyphMargin(p.h, p.w);
+  const Reach reach = CanvasReach(pass, origin, s, anchor, dy, rot);
+  const double margin = GlyphMargin(h, w);
   const double pitchPx = pitch / s;
   double lo = 0, hi = double(n - 1);
   if (std::isfinite(pitchPx) && pitchPx != 0) {
-    lo = (reach.downFrom - p.h - margin) / pitchPx;
+    lo = (reach.downFrom - h - margin) / pitchPx;
     hi = (reach.downTo + margin) / pitchPx;
     if (pitchPx < 0) std::swap(lo, hi);
-  } else if (!(reach.downTo >= -margin && reach.downFrom <= p.h + margin)) {
+  } else if (!(reach.downTo >= -margin && reach.downFrom <= h + margin)) {
     return;
   }
   if (!(hi >= 0 && lo <= double(n - 1))) return;
   const size_t first = size_t(std::max(0.0, std::ceil(lo)));
   const size_t last = size_t(std::min(double(n - 1), std::floor(hi)));
 
-  const double stepX = pitch * std::sin(p.rot * kDegToRad);
-  const double stepY = -pitch * std::cos(p.rot * kDegToRad);
+  const double stepX = pitch * std::sin(rot * kDegToRad);
+  const double stepY = -pitch * std::cos(rot * kDegToRad);
   for (size_t k = first; k <= last; ++k) {
     if (!m.shown[k]) m.shown[k] = StripMTextCodes(m.lines[k]);
     const std::string& shown = *m.shown[k];
     const TAcadPoint at{anchor.x + double(k) * stepX, anchor.y + double(k) * stepY, anchor.z};
     if (shown.size() > kLongText) {
-      DrawLongLine(canvas, pass, origin, s, shown, false, at, justify, dy, p.rot, p.h, p.w);
+      DrawLongLine(canvas, pass, origin, s, shown, false, at, justify, dy, rot, h, w);
       continue;
     }
     const double tw = canvas.TextWidth(shown);
     const double dx = justify == Justify::Left ? 0 : justify == Justify::Centre ? -tw / 2 : -tw;
-    PlaceText(canvas, origin, s, at, dx, dy, p.rot, shown);
+    PlaceText(canvas, origin, s, at, dx, dy, rot, shown);
   }
 }
 
@@ -499,15 +484,14 @@ void DrawRecordText(Canvas& canvas, ScreenPoint origin, double s, const dxf::TTe
     if (added) it->second = Cp932ByteCount(ReplaceTextSymbols(t.str));
     return it->second;
   };
-  Placement p;
-  if (!PlaceRecord(t, p10, p11, s, fitBytes, p)) return;
-  const FontDesc previous = SelectTextFont(canvas, p, color);
-  if (t.mtflag) {
-    DrawLongMText(canvas, pass, origin, s, t, p);
-  } else {
-    DrawLongText(canvas, pass, origin, s, t, p);
-  }
-  canvas.SetFont(previous);
+  DrawTextWith(canvas, s, p10, p11, t, color, fitBytes,
+               [&](const TAcadPoint& anchor, int h, int w, double rot) {
+                 if (t.mtflag) {
+                   DrawLongMText(canvas, pass, origin, s, t, anchor, h, w, rot);
+                 } else {
+                   DrawLongText(canvas, pass, origin, s, t, anchor, h, w, rot);
+                 }
+               });
 }
 
 }  // namespace kestrel::render
