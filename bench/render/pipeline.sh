@@ -3,6 +3,9 @@
 # at 1920 × 1080 against LibreCAD's `dxf2pdf` on the same generated drawings, in one run.
 # Sizes: KBENCH_RENDER_SIZES (default "10 50 200"); runs: KBENCH_RENDER_RUNS for Kestrel
 # (default 5), KBENCH_LIBRECAD_RUNS for LibreCAD (default 3). Medians of wall-clock seconds.
+# Then Kestrel alone on two small files of many copies of one long text (gen_shared_text.py,
+# 20,000 and 60,000 INSERTs: 1.2 and 3.2 MB), with the peak memory of one render and one render
+# under a 2 GB address-space limit.
 set -euo pipefail
 dir="$KBENCH/dxf"
 out="$KBENCH/render"
@@ -36,4 +39,18 @@ for size in ${KBENCH_RENDER_SIZES:-10 50 200}; do
   awk -v f="$(basename "$file")" -v k="$k" -v l="$l" -v r="$runs" -v lr="$lcruns" 'BEGIN {
     printf "%s: kestrel-tool render %.2f s (median of %d), librecad dxf2pdf %.2f s (median of %d), %.1f x\n",
       f, k, r, l, lr, l / k }'
+done
+
+for inserts in 20000 60000; do
+  file="$dir/shared_text_${inserts}.dxf"
+  [ -s "$file" ] || bench/render/gen_shared_text.py "$inserts" "$file"
+  k=$(median "$runs" "$tool" render "$file" "$out/kestrel_shared_${inserts}.png" --size 1920x1080)
+  peak=$(/usr/bin/time -v "$tool" render "$file" "$out/kestrel_shared_${inserts}.png" \
+    --size 1920x1080 2>&1 >/dev/null | sed -n 's/.*Maximum resident set size (kbytes): //p')
+  limited=$(bash -c 'ulimit -v 2000000; /usr/bin/time -f "%e s, exit %x" "$@" 2>&1 >/dev/null | tail -1' \
+    _ "$tool" render "$file" "$out/kestrel_shared_${inserts}_limited.png" --size 1920x1080)
+  awk -v f="$(basename "$file")" -v b="$(stat -c %s "$file")" -v k="$k" -v r="$runs" -v p="$peak" \
+    -v l="$limited" 'BEGIN {
+    printf "%s (%.1f MB): kestrel-tool render %.2f s (median of %d), peak %.0f MB; under ulimit -v 2000000: %s\n",
+      f, b / 1e6, k, r, p * 1024 / 1e6, l }'
 done

@@ -111,7 +111,8 @@ void IndexByBlock(const std::vector<Record>& list, std::vector<uint32_t> Members
 
 class Expander {
  public:
-  Expander(Drawing& d, size_t maxRecords) : d_(d), maxRecords_(maxRecords) {
+  Expander(Drawing& d, size_t maxRecords, ByteBudget& budget)
+      : d_(d), maxRecords_(maxRecords), budget_(budget) {
     for (size_t i = 0; i < d.BlockAry.size(); ++i)
       firstBlock_.emplace(d.BlockAry[i].name, i);
     IndexByBlock(d.BlkLineAry, &Members::lines, members_);
@@ -147,10 +148,10 @@ class Expander {
       texts += m->texts.size();
       if (lines + circles + arcs + texts > maxRecords_) break;  // copying stops there anyway
     }
-    d_.LineAry.reserve(d_.LineAry.size() + lines);
-    d_.CircleAry.reserve(d_.CircleAry.size() + circles);
-    d_.ArcAry.reserve(d_.ArcAry.size() + arcs);
-    d_.TextAry.reserve(d_.TextAry.size() + texts);
+    ReserveRecords(d_.LineAry, lines, budget_);
+    ReserveRecords(d_.CircleAry, circles, budget_);
+    ReserveRecords(d_.ArcAry, arcs, budget_);
+    ReserveRecords(d_.TextAry, texts, budget_);
   }
 
   void CopyBlock(const TInsertBlk& insert);
@@ -164,6 +165,7 @@ class Expander {
 
   Drawing& d_;
   size_t maxRecords_;
+  ByteBudget& budget_;
   std::unordered_map<std::string_view, size_t> firstBlock_;
   std::unordered_map<std::string_view, Members> members_;
   std::unordered_set<std::string_view> dimensionBlocks_;
@@ -194,14 +196,14 @@ void Expander::CopyBlock(const TInsertBlk& insert) {
     copy.st = transform(copy.st);
     copy.ed = transform(copy.ed);
     place(copy);
-    d_.LineAry.push_back(std::move(copy));
+    AppendRecord(d_.LineAry, std::move(copy), budget_);
   }
   for (uint32_t i : m->circles) {
     TCircleBlk copy = d_.BlkCircleAry[i];
     copy.center = transform(copy.center);
     copy.hankei *= radiusScale;
     place(copy);
-    d_.CircleAry.push_back(std::move(copy));
+    AppendRecord(d_.CircleAry, std::move(copy), budget_);
   }
   for (uint32_t i : m->arcs) {
     TArcBlk copy = d_.BlkArcAry[i];
@@ -211,7 +213,7 @@ void Expander::CopyBlock(const TInsertBlk& insert) {
     copy.st += insert.rotate;
     copy.ed += insert.rotate;
     place(copy);
-    d_.ArcAry.push_back(std::move(copy));
+    AppendRecord(d_.ArcAry, std::move(copy), budget_);
   }
   for (uint32_t i : m->texts) {
     TTextBlk copy = d_.BlkTextAry[i];
@@ -219,7 +221,7 @@ void Expander::CopyBlock(const TInsertBlk& insert) {
     if (!copy.mtflag) copy.pt11 = transform(copy.pt11);  // an MTEXT's pt11 is a direction
     copy.code40 *= radiusScale;
     place(copy);
-    d_.TextAry.push_back(std::move(copy));
+    AppendRecord(d_.TextAry, std::move(copy), budget_);
   }
 }
 
@@ -230,11 +232,11 @@ void Expander::CopyDimensionPicture(const TBlockBlk& block) {
   if (m == nullptr) return;
   CheckRoom(m->lines.size() + m->arcs.size() + m->texts.size() + 3 * m->solids.size());
   for (uint32_t i : m->lines)
-    d_.LineAry.push_back(d_.BlkLineAry[i]);
+    AppendRecord(d_.LineAry, TAcadLineBlk(d_.BlkLineAry[i]), budget_);
   for (uint32_t i : m->arcs)
-    d_.ArcAry.push_back(d_.BlkArcAry[i]);
+    AppendRecord(d_.ArcAry, TArcBlk(d_.BlkArcAry[i]), budget_);
   for (uint32_t i : m->texts)
-    d_.TextAry.push_back(d_.BlkTextAry[i]);
+    AppendRecord(d_.TextAry, TTextBlk(d_.BlkTextAry[i]), budget_);
   for (uint32_t i : m->solids) {
     const TSolidBlk& solid = d_.BlkSolidAry[i];
     const TAcadPoint* corners[] = {&solid.p1, &solid.p2, &solid.p3};
@@ -246,7 +248,7 @@ void Expander::CopyDimensionPicture(const TBlockBlk& block) {
       line.ltype = solid.ltype;
       line.st = *corners[k];
       line.ed = *corners[(k + 1) % 3];
-      d_.LineAry.push_back(std::move(line));
+      AppendRecord(d_.LineAry, std::move(line), budget_);
     }
   }
 }
@@ -264,7 +266,8 @@ void ExpandNested(Drawing& d, Expander& expander) {
 }
 
 // The INSERTs nested in `block`, placed by the model-space INSERT `insert`.
-void GatherPlacedNested(Drawing& d, const TBlockBlk& block, const TInsertBlk& insert) {
+void GatherPlacedNested(Drawing& d, const TBlockBlk& block, const TInsertBlk& insert,
+                        ByteBudget& budget) {
   const Transform transform(insert, block.base);
   LazyLayerColor insertColor(d, insert.layer);
   for (const TInsertBlk& inner : block.InsertAry) {
@@ -279,12 +282,12 @@ void GatherPlacedNested(Drawing& d, const TBlockBlk& block, const TInsertBlk& in
       placed.layer = insert.layer;
       placed.color = insertColor();
     }
-    d.NestInsertAry.push_back(std::move(placed));
+    AppendRecord(d.NestInsertAry, std::move(placed), budget);
   }
 }
 
 // The INSERTs nested in `block` as they stand, on the block's layer where they take it.
-void GatherUnplacedNested(Drawing& d, const TBlockBlk& block) {
+void GatherUnplacedNested(Drawing& d, const TBlockBlk& block, ByteBudget& budget) {
   LazyLayerColor blockColor(d, block.layer);
   for (const TInsertBlk& inner : block.InsertAry) {
     TInsertBlk copy = inner;
@@ -293,7 +296,7 @@ void GatherUnplacedNested(Drawing& d, const TBlockBlk& block) {
       copy.layer = block.layer;
       copy.color = blockColor();
     }
-    d.NestInsertAry.push_back(std::move(copy));
+    AppendRecord(d.NestInsertAry, std::move(copy), budget);
   }
 }
 
@@ -304,8 +307,8 @@ TAcadPoint BlockTransform(const TInsertBlk& insert, const TAcadPoint& blockBase,
   return Transform(insert, blockBase)(p);
 }
 
-void ExpandInserts(Drawing& d, size_t maxRecords) {
-  Expander expander(d, maxRecords);
+void ExpandInserts(Drawing& d, size_t maxRecords, ByteBudget& budget) {
+  Expander expander(d, maxRecords, budget);
   const auto copies = [](const TInsertBlk& insert) { return insert.code60 == 0; };
   expander.ReserveFor(d.EntInsertAry, copies);
   for (const TInsertBlk& insert : d.EntInsertAry) {
@@ -313,8 +316,8 @@ void ExpandInserts(Drawing& d, size_t maxRecords) {
   }
 }
 
-void ExpandBlocks(Drawing& d, size_t maxRecords) {
-  Expander expander(d, maxRecords);
+void ExpandBlocks(Drawing& d, size_t maxRecords, ByteBudget& budget) {
+  Expander expander(d, maxRecords, budget);
   std::unordered_map<std::string_view, std::vector<size_t>> modelInserts;
   for (size_t i = 0; i < d.EntInsertAry.size(); ++i) {
     modelInserts[d.EntInsertAry[i].name].push_back(i);
@@ -333,19 +336,19 @@ void ExpandBlocks(Drawing& d, size_t maxRecords) {
         if (insert.code60 != 0) continue;
         referenced = true;
         expander.CheckRoom(block.InsertAry.size());
-        GatherPlacedNested(d, block, insert);
+        GatherPlacedNested(d, block, insert, budget);
       }
     }
     if (block.name.starts_with('*') || !referenced) {
       expander.CheckRoom(block.InsertAry.size());
-      GatherUnplacedNested(d, block);
+      GatherUnplacedNested(d, block, budget);
     }
   }
   ExpandNested(d, expander);
 }
 
-void ExpandNestedInserts(Drawing& d, size_t maxRecords) {
-  Expander expander(d, maxRecords);
+void ExpandNestedInserts(Drawing& d, size_t maxRecords, ByteBudget& budget) {
+  Expander expander(d, maxRecords, budget);
   ExpandNested(d, expander);
 }
 

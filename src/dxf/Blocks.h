@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <stdexcept>
 
+#include "dxf/ByteBudget.h"
 #include "dxf/Drawing.h"
 
 namespace kestrel::dxf {
@@ -25,15 +26,20 @@ TAcadPoint BlockTransform(const TInsertBlk& insert, const TAcadPoint& blockBase,
                           const TAcadPoint& p);
 
 // Copies the block of every visible model-space INSERT into LineAry, CircleAry, ArcAry and
-// TextAry.
-void ExpandInserts(Drawing& drawing, size_t maxRecords = kMaxExpandedRecords);
+// TextAry. The copies share the block's strings; the draw lists are sized for them at once, and
+// BudgetExceeded is thrown before that when they would not fit the budget.
+void ExpandInserts(Drawing& drawing, size_t maxRecords = kMaxExpandedRecords,
+                   ByteBudget& budget = ByteBudget::Unlimited());
 
 // Draws dimension pictures, gathers the INSERTs nested in referenced blocks into NestInsertAry
-// and ends with ExpandNestedInserts. ExpansionTooLarge leaves the records appended so far.
-void ExpandBlocks(Drawing& drawing, size_t maxRecords = kMaxExpandedRecords);
+// and ends with ExpandNestedInserts. ExpansionTooLarge and BudgetExceeded leave the records
+// appended so far.
+void ExpandBlocks(Drawing& drawing, size_t maxRecords = kMaxExpandedRecords,
+                  ByteBudget& budget = ByteBudget::Unlimited());
 
 // Copies the block of every visible, eligible INSERT of NestInsertAry. INSERTs written inside
 // anonymous blocks are drawn only for dimension pictures (their arrowheads, for example).
-void ExpandNestedInserts(Drawing& drawing, size_t maxRecords = kMaxExpandedRecords);
+void ExpandNestedInserts(Drawing& drawing, size_t maxRecords = kMaxExpandedRecords,
+                         ByteBudget& budget = ByteBudget::Unlimited());
 
 }  // namespace kestrel::dxf

@@ -91,7 +91,8 @@ constexpr int16_t kPolyfaceMesh = 64;
 
 // Column lines of an M×N polygon mesh. Columns and rows stop at the last vertex present, so a
 // mesh whose counts exceed its vertices neither reads past them nor loops over the counts.
-void ConvertPolygonMesh(Drawing& d, const TLwpBlk& header, std::span<const TLwpVer> run) {
+void ConvertPolygonMesh(Drawing& d, const TLwpBlk& header, std::span<const TLwpVer> run,
+                        ByteBudget& budget) {
   const size_t count = run.size();
   const long long m = header.code71;
   const long long n = header.code72;
@@ -101,7 +102,7 @@ void ConvertPolygonMesh(Drawing& d, const TLwpBlk& header, std::span<const TLwpV
     TakeLook(line, header);
     line.code67 = header.code67;
     line.code210 = header.code210;
-    d.LineAry.push_back(std::move(line));
+    AppendRecord(d.LineAry, std::move(line), budget);
   };
   for (long long c = 0; c < n && size_t(c) < count; ++c) {
     TAcadPoint current = run[size_t(c)].code10;
@@ -115,14 +116,15 @@ void ConvertPolygonMesh(Drawing& d, const TLwpBlk& header, std::span<const TLwpV
   }
 }
 
-void ConvertPlainPolyline(Drawing& d, const TLwpBlk& header, std::span<const TLwpVer> run) {
+void ConvertPlainPolyline(Drawing& d, const TLwpBlk& header, std::span<const TLwpVer> run,
+                          ByteBudget& budget) {
   ForEachSegment(run, IsClosed(header), [&](const TLwpVer& a, const TLwpVer& b) {
     if (a.code42 == 0) {
       TAcadLineBlk line = MakeLine(a.code10, b.code10);
       TakeLook(line, header);
       line.code67 = header.code67;
       line.code210 = header.code210;
-      d.LineAry.push_back(std::move(line));
+      AppendRecord(d.LineAry, std::move(line), budget);
       return;
     }
     const TBulgeArc arc = BulgeToArc(a.code10, b.code10, a.code42);
@@ -135,7 +137,7 @@ void ConvertPlainPolyline(Drawing& d, const TLwpBlk& header, std::span<const TLw
       TakeLook(line, header);
       line.code67 = header.code67;
       line.code210 = header.code210;
-      d.LineAry.push_back(std::move(line));
+      AppendRecord(d.LineAry, std::move(line), budget);
       return;
     }
     TArcBlk out;
@@ -146,13 +148,14 @@ void ConvertPlainPolyline(Drawing& d, const TLwpBlk& header, std::span<const TLw
     out.ed = e;
     out.code67 = header.code67;
     out.code210 = header.code210;
-    d.ArcAry.push_back(std::move(out));
+    AppendRecord(d.ArcAry, std::move(out), budget);
   });
 }
 
 // The lines through `points` that replace a tilted arc or circle, with its look and extrusion.
 template <class Source>
-void AppendPolygon(Drawing& d, const Source& source, const std::vector<TAcadPoint>& points) {
+void AppendPolygon(Drawing& d, const Source& source, const std::vector<TAcadPoint>& points,
+                   ByteBudget& budget) {
   for (size_t k = 0; k + 1 < points.size(); ++k) {
     TAcadLineBlk line = MakeLine(points[k], points[k + 1]);
     line.layer = source.layer;
@@ -161,13 +164,13 @@ void AppendPolygon(Drawing& d, const Source& source, const std::vector<TAcadPoin
     line.code210 = source.code210;
     // Paper-space geometry stays out of the model-space picture after conversion too.
     line.code67 = source.code67;
-    d.LineAry.push_back(std::move(line));
+    AppendRecord(d.LineAry, std::move(line), budget);
   }
 }
 
 }  // namespace
 
-void ConvertBlockPolylines(Drawing& d) {
+void ConvertBlockPolylines(Drawing& d, ByteBudget& budget) {
   VertexRuns runs(d.BlkVerAry);
   for (const TLwpBlk& header : d.BlkLwpAry) {
     if (header.code60 != 0) continue;
@@ -183,31 +186,31 @@ void ConvertBlockPolylines(Drawing& d) {
         out.st = arc.start * kRadToDeg;
         out.ed = arc.end * kRadToDeg;
         out.code67 = header.code67;
-        d.BlkArcAry.push_back(std::move(out));
+        AppendRecord(d.BlkArcAry, std::move(out), budget);
       } else {
         TAcadLineBlk line = MakeLine(a.code10, b.code10);
         TakeLook(line, header);
         line.code67 = header.code67;
-        d.BlkLineAry.push_back(std::move(line));
+        AppendRecord(d.BlkLineAry, std::move(line), budget);
       }
     });
   }
 }
 
-void ConvertPolylines(Drawing& d) {
+void ConvertPolylines(Drawing& d, ByteBudget& budget) {
   VertexRuns runs(d.VerAry);
   for (const TLwpBlk& header : d.LwpAry) {
     if (header.code60 != 0) continue;
     const std::span<const TLwpVer> run = runs.Next(header.ihand);
     if ((header.code70 & kPolygonMesh) != 0) {
-      ConvertPolygonMesh(d, header, run);
+      ConvertPolygonMesh(d, header, run, budget);
     } else if ((header.code70 & kPolyfaceMesh) == 0) {
-      ConvertPlainPolyline(d, header, run);
+      ConvertPlainPolyline(d, header, run, budget);
     }
   }
 }
 
-void ConvertEllipses(Drawing& d, double stepDegrees) {
+void ConvertEllipses(Drawing& d, double stepDegrees, ByteBudget& budget) {
   if (!UsableStep(stepDegrees)) return;
   const double step = stepDegrees * kDegToRad;
   for (const TEllipseBlk& e : d.EllipseAry) {
@@ -246,14 +249,14 @@ void ConvertEllipses(Drawing& d, double stepDegrees) {
         line.ltype = e.ltype;
         line.color = e.color;
         line.code210 = kDefaultExtrusion;
-        d.LineAry.push_back(std::move(line));
+        AppendRecord(d.LineAry, std::move(line), budget);
       }
       previous = current;
     }
   }
 }
 
-void ConvertTiltedArcs(Drawing& d, double stepDegrees) {
+void ConvertTiltedArcs(Drawing& d, double stepDegrees, ByteBudget& budget) {
   if (!UsableStep(stepDegrees)) return;
   std::vector<TAcadPoint> points;
   // Appending lines never touches ArcAry, so references into it stay valid.
@@ -276,11 +279,11 @@ void ConvertTiltedArcs(Drawing& d, double stepDegrees) {
           PolarPoint(source.center, (start + double(k) * stepDegrees) * kDegToRad, source.hankei));
     }
     points.push_back(PolarPoint(source.center, end * kDegToRad, source.hankei));
-    AppendPolygon(d, source, points);
+    AppendPolygon(d, source, points, budget);
   }
 }
 
-void ConvertTiltedCircles(Drawing& d, double stepDegrees) {
+void ConvertTiltedCircles(Drawing& d, double stepDegrees, ByteBudget& budget) {
   if (!UsableStep(stepDegrees)) return;
   const long long n = std::llrint(360 / stepDegrees - 0.5);
   std::vector<TAcadPoint> points;
@@ -294,7 +297,7 @@ void ConvertTiltedCircles(Drawing& d, double stepDegrees) {
           PolarPoint(source.center, (double(k) * stepDegrees) * kDegToRad, source.hankei));
     }
     points.push_back(points.front());  // the closing line back to the start
-    AppendPolygon(d, source, points);
+    AppendPolygon(d, source, points, budget);
   }
 }
 
@@ -317,7 +320,7 @@ void TextsToWorld(Drawing& d) {
   }
 }
 
-void ConvertFaces(Drawing& d) {
+void ConvertFaces(Drawing& d, ByteBudget& budget) {
   for (const TFaceBlk& face : d.FaceAry) {
     if (face.code60 != 0 || face.count <= 0) continue;
     const int count = std::min<int>(face.count, int(face.pt.size()));
@@ -327,18 +330,18 @@ void ConvertFaces(Drawing& d) {
       line.ltype = face.ltype;
       line.color = face.color;
       line.code67 = face.code67;
-      d.LineAry.push_back(std::move(line));
+      AppendRecord(d.LineAry, std::move(line), budget);
     }
   }
 }
 
-void ConvertLeaders(Drawing& d) {
+void ConvertLeaders(Drawing& d, ByteBudget& budget) {
   for (const TLeaderBlk& leader : d.LeaderAry) {
     if (leader.code60 != 0 || leader.code76 <= 1) continue;
     const auto append = [&](const TAcadPoint& a, const TAcadPoint& b) {
       TAcadLineBlk line = MakeLine(a, b);
       TakeLook(line, leader);
-      d.LineAry.push_back(std::move(line));
+      AppendRecord(d.LineAry, std::move(line), budget);
     };
     append(leader.p1, leader.p2);
     TAcadPoint last = leader.p2;
@@ -351,26 +354,26 @@ void ConvertLeaders(Drawing& d) {
   }
 }
 
-void ConvertSolids(Drawing& d) {
+void ConvertSolids(Drawing& d, ByteBudget& budget) {
   for (const TSolidBlk& solid : d.SolidAry) {
     if (solid.code60 != 0) continue;
     const TAcadPoint* corners[] = {&solid.p1, &solid.p2, &solid.p3};
     for (int k = 0; k < 3; ++k) {
       TAcadLineBlk line = MakeLine(*corners[k], *corners[(k + 1) % 3]);
       TakeLook(line, solid);
-      d.LineAry.push_back(std::move(line));
+      AppendRecord(d.LineAry, std::move(line), budget);
     }
   }
 }
 
-void ConvertSplines(Drawing& d) {
+void ConvertSplines(Drawing& d, ByteBudget& budget) {
   for (const TSplineBlk& spline : d.SplineAry) {
     if (spline.code60 != 0 || (spline.code70 & 8) == 0) continue;
     const std::vector<TAcadPoint>& points = spline.code10Ary;
     for (size_t k = 0; k + 1 < points.size(); ++k) {
       TAcadLineBlk line = MakeLine(points[k], points[k + 1]);
       TakeLook(line, spline);
-      d.LineAry.push_back(std::move(line));
+      AppendRecord(d.LineAry, std::move(line), budget);
     }
   }
 }

@@ -7,7 +7,9 @@
 //
 // Colours are AutoCAD Color Index numbers (256 BYLAYER, 0 BYBLOCK, negative on a layer: off);
 // `PenColor` is 0x00BBGGRR; `PenStyle` is a GDI pen style number (0 solid, 2 dot, 3 dash-dot,
-// 4 dash-dot-dot). Texts are UTF-8. Angles of records are degrees (ellipse parameters: radians).
+// 4 dash-dot-dot). Texts are UTF-8; text fields are SharedStrings, so that the copies block
+// expansion makes share their block's names and texts. Angles of records are degrees (ellipse
+// parameters: radians).
 #pragma once
 
 #include <array>
@@ -15,6 +17,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "dxf/SharedString.h"
 
 namespace kestrel::dxf {
 
@@ -29,41 +33,41 @@ struct TAcadPoint {
 inline constexpr TAcadPoint kDefaultExtrusion{0, 0, 1};
 
 struct TLayer {
-  std::string Name;                  // 2
-  int16_t color = 7;                 // 62; negative when the layer is off
-  std::string ltype = "CONTINUOUS";  // 6, upper-cased
-  bool visible = true;               // false when frozen (70 bit 1) or colour negative
+  SharedString Name;                  // 2
+  int16_t color = 7;                  // 62; negative when the layer is off
+  SharedString ltype = "CONTINUOUS";  // 6, upper-cased
+  bool visible = true;                // false when frozen (70 bit 1) or colour negative
 };
 
 struct TInsertBlk {
-  std::string name;   // 2: the inserted block
-  std::string layer;  // 8
-  std::string ltype;  // 6, upper-cased
-  TAcadPoint base;    // 10/20/30
-  TAcadPoint scale;   // 41/42/43
-  int16_t color = 0;  // 62
-  double rotate = 0;  // 50, degrees
+  SharedString name;   // 2: the inserted block
+  SharedString layer;  // 8
+  SharedString ltype;  // 6, upper-cased
+  TAcadPoint base;     // 10/20/30
+  TAcadPoint scale;    // 41/42/43
+  int16_t color = 0;   // 62
+  double rotate = 0;   // 50, degrees
   int16_t code67 = 0;
   TAcadPoint code210;
-  std::string dimBlkName;  // block definition being read when the INSERT was met
+  SharedString dimBlkName;  // block definition being read when the INSERT was met
   int16_t code60 = 0;
 };
 
 struct TBlockBlk {
-  std::string name;                   // 2
-  std::string layer;                  // 8
-  std::string ltype;                  // 6, upper-cased
+  SharedString name;                  // 2
+  SharedString layer;                 // 8
+  SharedString ltype;                 // 6, upper-cased
   TAcadPoint base;                    // 10/20/30
   std::vector<TInsertBlk> InsertAry;  // INSERTs inside this definition, in file order
 };
 
 struct TAcadLineBlk {
-  std::string bname;  // containing block; empty in model space
-  std::string layer;  // 8
-  std::string ltype;  // 6
-  int16_t color = 0;  // 62
-  TAcadPoint st;      // 10/20/30
-  TAcadPoint ed;      // 11/21/31
+  SharedString bname;  // containing block; empty in model space
+  SharedString layer;  // 8
+  SharedString ltype;  // 6
+  int16_t color = 0;   // 62
+  TAcadPoint st;       // 10/20/30
+  TAcadPoint ed;       // 11/21/31
   uint32_t PenColor = 0;
   uint8_t PenStyle = 0;
   int16_t code67 = 0;
@@ -73,9 +77,9 @@ struct TAcadLineBlk {
 };
 
 struct TCircleBlk {
-  std::string bname;
-  std::string layer;
-  std::string ltype;
+  SharedString bname;
+  SharedString layer;
+  SharedString ltype;
   int16_t color = 0;
   TAcadPoint center;  // 10/20/30
   double hankei = 0;  // 40, radius
@@ -89,9 +93,9 @@ struct TCircleBlk {
 
 // Runs counter-clockwise from `st` to `ed`.
 struct TArcBlk {
-  std::string bname;
-  std::string layer;
-  std::string ltype;
+  SharedString bname;
+  SharedString layer;
+  SharedString ltype;
   int16_t color = 0;
   TAcadPoint center;  // 10/20/30
   double hankei = 0;  // 40
@@ -107,8 +111,8 @@ struct TArcBlk {
 
 // One TEXT, ATTRIB or MTEXT.
 struct TTextBlk {
-  std::string bname;
-  std::string layer;   // 8
+  SharedString bname;
+  SharedString layer;  // 8
   int16_t color = 0;   // 62
   TAcadPoint pt10;     // first alignment point
   TAcadPoint pt11;     // TEXT: second alignment point; MTEXT: X-axis direction
@@ -120,7 +124,7 @@ struct TTextBlk {
   int16_t code73 = 0;  // vertical justification (ATTRIB: group 74)
   int16_t code70 = 0;  // ATTRIB: bit 1 invisible
   int16_t code71 = 0;  // TEXT generation flags; MTEXT attachment point
-  std::string str;     // groups 1 and 3 in file order, "\U+XXXX" decoded
+  SharedString str;    // groups 1 and 3 in file order, "\U+XXXX" decoded
   bool mtflag = false;
   bool atflag = false;
   uint32_t PenColor = 0;
@@ -132,9 +136,9 @@ struct TTextBlk {
 
 // Header of one LWPOLYLINE or POLYLINE; its vertices carry the same `ihand`.
 struct TLwpBlk {
-  std::string bname;
-  std::string layer;
-  std::string ltype;
+  SharedString bname;
+  SharedString layer;
+  SharedString ltype;
   int16_t color = 0;
   int32_t ihand = 0;  // index of this record in its own list
   double code38 = 0;  // elevation
@@ -153,8 +157,8 @@ struct TLwpVer {
 };
 
 struct TEllipseBlk {
-  std::string layer;
-  std::string ltype;
+  SharedString layer;
+  SharedString ltype;
   int16_t color = 0;
   TAcadPoint center;    // 10/20/30
   TAcadPoint endpoint;  // 11/21/31, end of the major axis relative to the centre
@@ -166,8 +170,8 @@ struct TEllipseBlk {
 };
 
 struct TFaceBlk {
-  std::string layer;
-  std::string ltype;
+  SharedString layer;
+  SharedString ltype;
   int16_t color = 0;
   std::array<TAcadPoint, 4> pt;  // 10..13
   int16_t code67 = 0;
@@ -176,9 +180,9 @@ struct TFaceBlk {
 };
 
 struct TSolidBlk {
-  std::string bname;
-  std::string layer;
-  std::string ltype;
+  SharedString bname;
+  SharedString layer;
+  SharedString ltype;
   int16_t color = 0;
   TAcadPoint p1;  // 10
   TAcadPoint p2;  // 11
@@ -187,9 +191,9 @@ struct TSolidBlk {
 };
 
 struct TLeaderBlk {
-  std::string bname;
-  std::string layer;
-  std::string ltype;
+  SharedString bname;
+  SharedString layer;
+  SharedString ltype;
   int16_t color = 0;
   double code41 = 0;   // annotation width
   int16_t code76 = 0;  // number of vertices
@@ -200,9 +204,9 @@ struct TLeaderBlk {
 };
 
 struct TSplineBlk {
-  std::string bname;
-  std::string layer;
-  std::string ltype;
+  SharedString bname;
+  SharedString layer;
+  SharedString ltype;
   int16_t color = 0;
   int16_t code70 = 0;                 // bit 8 planar
   std::vector<TAcadPoint> code10Ary;  // control points in file order
@@ -210,10 +214,10 @@ struct TSplineBlk {
 };
 
 struct TDimensionBlk {
-  std::string layer;
-  std::string ltype;
+  SharedString layer;
+  SharedString ltype;
   int16_t color = 0;
-  std::string dimblkName;  // 2: the anonymous block holding the dimension's picture
+  SharedString dimblkName;  // 2: the anonymous block holding the dimension's picture
 };
 
 // Lower-left and upper-right corner of a box in the XY plane.

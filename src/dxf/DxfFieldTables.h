@@ -16,22 +16,22 @@ template <class R>
 struct Field {
   int code;
   FieldType type;
-  std::string R::*text = nullptr;
+  SharedString R::*text = nullptr;
   double R::*real = nullptr;
   int16_t R::*int16 = nullptr;
   TAcadPoint R::*point = nullptr;
 };
 
 template <class R>
-constexpr Field<R> Txt(int code, std::string R::*m) {
+constexpr Field<R> Txt(int code, SharedString R::*m) {
   return {code, FieldType::Text, m};
 }
 template <class R>
-constexpr Field<R> Upper(int code, std::string R::*m) {
+constexpr Field<R> Upper(int code, SharedString R::*m) {
   return {code, FieldType::UpperText, m};
 }
 template <class R>
-constexpr Field<R> Append(int code, std::string R::*m) {
+constexpr Field<R> Append(int code, SharedString R::*m) {
   return {code, FieldType::AppendText, m};
 }
 template <class R>

@@ -93,6 +93,19 @@ bool ModelSpaceOnly(Kind k) {
 
 using namespace fields;
 
+bool IsAscii(std::string_view bytes) {
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Lets the layer index be searched by a view of a record's name.
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
+};
+
 class Reader {
  public:
   Reader(Drawing& d, TextEncoding encoding, ReadShare share = {})
@@ -103,7 +116,9 @@ class Reader {
   void Finish();
 
  private:
-  std::string Decode(std::string_view bytes) const {
+  // Valid UTF-8, and ASCII in the ANSI code page, is taken as it stands.
+  SharedString Decode(std::string_view bytes) const {
+    if (encoding_ == TextEncoding::Utf8 ? IsValidUtf8(bytes) : IsAscii(bytes)) return bytes;
     return encoding_ == TextEncoding::Utf8 ? Utf8Lenient(bytes) : AnsiToUtf8(bytes);
   }
 
@@ -118,7 +133,7 @@ class Reader {
   bool ApplyField(R& r, const FieldTable<R>& table, int code, std::string_view value);
   template <class R>
   void ResolveColor(R& r, bool inBlock);
-  int16_t LayerColor(const std::string& name);
+  int16_t LayerColor(std::string_view name);
   void ForgetLayers();
 
   template <class R>
@@ -139,7 +154,7 @@ class Reader {
   bool blockHeaderOpen_ = false;
   bool inBlockBody_ = false;
   bool inEntities_ = false;
-  std::string blockName_;
+  SharedString blockName_;  // shared by the records of the block
 
   Kind open_ = Kind::None;
   bool openInBlock_ = false;
@@ -168,7 +183,7 @@ class Reader {
 
   // Layer name → index of the first layer with that name; cleared whenever the LAYER table
   // changes a layer, so lookups give what a scan in list order would.
-  std::unordered_map<std::string, size_t> layerIndex_;
+  std::unordered_map<std::string, size_t, NameHash, std::equal_to<>> layerIndex_;
   size_t lastLayer_ = SIZE_MAX;  // index of the layer last looked up
 };
 
@@ -226,7 +241,7 @@ TInsertBlk& Reader::Open() {
   return openInBlock_ ? d_.BlockAry.back().InsertAry.back() : entInsert_.back();
 }
 
-int16_t Reader::LayerColor(const std::string& name) {
+int16_t Reader::LayerColor(std::string_view name) {
   // Records come in runs on one layer: the last layer found is tried first.
   if (lastLayer_ < d_.LayerAry.size() && d_.LayerAry[lastLayer_].Name == name)
     return d_.LayerAry[lastLayer_].color;
@@ -238,7 +253,7 @@ int16_t Reader::LayerColor(const std::string& name) {
   const int16_t color = GetLayerColor(d_, name);
   for (size_t i = 0; i < d_.LayerAry.size(); ++i) {
     if (d_.LayerAry[i].Name == name) {
-      layerIndex_.emplace(name, i);
+      layerIndex_.emplace(std::string(name), i);
       lastLayer_ = i;
       break;
     }

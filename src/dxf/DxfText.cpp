@@ -173,4 +173,11 @@ void DecodeUnicodeEscapes(std::string& text) {
   text = FromUtf16Units(t);
 }
 
+void DecodeUnicodeEscapes(SharedString& text) {
+  if (text.view().find("\\U+") == std::string_view::npos) return;
+  std::string decoded(text);
+  DecodeUnicodeEscapes(decoded);
+  text = decoded;
+}
+
 }  // namespace kestrel::dxf

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "dxf/SharedString.h"
+
 namespace kestrel::dxf {
 
 // `bytes` as UTF-8, with every invalid sequence replaced by U+FFFD.
@@ -14,5 +16,6 @@ std::string Utf8Lenient(std::string_view bytes);
 // text). Escapes that make a UTF-16 surrogate pair become that one character; a lone
 // surrogate becomes U+FFFD.
 void DecodeUnicodeEscapes(std::string& text);
+void DecodeUnicodeEscapes(SharedString& text);
 
 }  // namespace kestrel::dxf

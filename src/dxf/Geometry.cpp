@@ -163,7 +163,39 @@ double TextVerticalOffset(int code72, int code73, double h) {
   }
 }
 
+namespace {
+
+// Strings up to this length are measured each time: cheaper than looking them up.
+constexpr size_t kMeasuredEachTime = 256;
+
+}  // namespace
+
+TextSizes::Sizes* TextSizes::Known(const SharedString& text) {
+  if (text.size() <= kMeasuredEachTime) return nullptr;
+  return &long_[Key{text.data(), text.size()}];
+}
+
+size_t TextSizes::Characters(const SharedString& text) {
+  Sizes* known = Known(text);
+  if (!known) return CountCharacters(text);
+  if (known->characters == SIZE_MAX) known->characters = CountCharacters(text);
+  return known->characters;
+}
+
+int TextSizes::MTextLines(const SharedString& text) {
+  std::vector<std::string> lines;
+  Sizes* known = Known(text);
+  if (!known) return SplitMTextLines(text, lines);
+  if (known->lines < 0) known->lines = SplitMTextLines(text, lines);
+  return known->lines;
+}
+
 TBox TextBox(const TTextBlk& t) {
+  TextSizes sizes;
+  return TextBox(t, sizes);
+}
+
+TBox TextBox(const TTextBlk& t, TextSizes& sizes) {
   const double h = t.code40;
   const double rot = t.code50 * kDegToRad;
   const bool atFirstPoint = t.mtflag || (t.code72 == 0 && t.code73 == 0);
@@ -171,7 +203,7 @@ TBox TextBox(const TTextBlk& t) {
   TBox box{{a.x, a.y, 0}, {a.x, a.y, 0}};
 
   if (!t.mtflag) {
-    const double w = h * t.code41 * 0.855 * double(CountCharacters(t.str));
+    const double w = h * t.code41 * 0.855 * double(sizes.Characters(t.str));
     double dx = 0;
     switch (t.code72) {
       case 1:
@@ -195,8 +227,7 @@ TBox TextBox(const TTextBlk& t) {
     return box;
   }
 
-  std::vector<std::string> lines;
-  const double k = SplitMTextLines(t.str, lines);
+  const double k = sizes.MTextLines(t.str);
   const double w = t.code41;
   const double pitch = h * t.code44 * 1.86;
   double x1 = 0, x2 = w;

@@ -2,8 +2,11 @@
 // lists. Angles are radians here; record fields hold degrees.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "dxf/Drawing.h"
 
@@ -89,8 +92,35 @@ bool NearlyEqual(const TAcadPoint& p, const TAcadPoint& q, double tolerance);
 // Box around an arc from a1 to a2 (radians, counter-clockwise), x and y only.
 TBox ArcBox(const TAcadPoint& c, double r, double a1, double a2);
 
+// What a text's box needs of its string: its length in UTF-16 units and, for an MTEXT, its
+// number of lines. Both are found once for each long string: the copies of a block's text share
+// one string, and a box is asked for each copy (by the extents and on every redraw). The
+// strings must stay as they are while this is in use.
+class TextSizes {
+ public:
+  size_t Characters(const SharedString& text);
+  int MTextLines(const SharedString& text);
+
+ private:
+  struct Key {
+    const char* data;
+    size_t size;
+    friend bool operator==(const Key&, const Key&) = default;
+  };
+  struct KeyHash {
+    size_t operator()(const Key& k) const { return std::hash<const char*>()(k.data) ^ k.size; }
+  };
+  struct Sizes {
+    size_t characters = SIZE_MAX;
+    int lines = -1;
+  };
+  Sizes* Known(const SharedString& text);
+  std::unordered_map<Key, Sizes, KeyHash> long_;
+};
+
 // Rough box around a text from its character count, not from font metrics (x and y only).
 TBox TextBox(const TTextBlk& text);
+TBox TextBox(const TTextBlk& text, TextSizes& sizes);
 
 // The offset from a TEXT's alignment point to its placement point along the text's up
 // direction, by its vertical alignment (code73; with code72 4, "middle", a baseline text is

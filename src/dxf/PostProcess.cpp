@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <new>
 #include <optional>
 #include <unordered_map>
 
@@ -98,6 +99,33 @@ void Empty(std::vector<T>& list) {
   std::vector<T>().swap(list);
 }
 
+// Every list but the layers, whose names the drawing's records use.
+void EmptyAllLists(Drawing& d) {
+  Empty(d.BlockAry);
+  Empty(d.BlkLineAry);
+  Empty(d.BlkCircleAry);
+  Empty(d.BlkArcAry);
+  Empty(d.BlkTextAry);
+  Empty(d.BlkSolidAry);
+  Empty(d.BlkLwpAry);
+  Empty(d.BlkVerAry);
+  Empty(d.LineAry);
+  Empty(d.CircleAry);
+  Empty(d.ArcAry);
+  Empty(d.TextAry);
+  Empty(d.EntInsertAry);
+  Empty(d.NestInsertAry);
+  Empty(d.LwpAry);
+  Empty(d.VerAry);
+  Empty(d.EllipseAry);
+  Empty(d.FaceAry);
+  Empty(d.SolidAry);
+  Empty(d.LeaderAry);
+  Empty(d.SplineAry);
+  Empty(d.DimensionAry);
+  d.DrawingExtents = {};
+}
+
 constexpr double kStepDegrees = 10;
 
 }  // namespace
@@ -136,7 +164,8 @@ void ComputeExtents(Drawing& d) {
     return ArcBox(a.center, a.hankei, a.st * kDegToRad, a.ed * kDegToRad);
   });
   // Texts count only in a drawing of nothing but texts: their boxes are rough guesses.
-  if (!box) Widen(d.TextAry, layers, box, [](const TTextBlk& t) { return TextBox(t); });
+  TextSizes sizes;
+  if (!box) Widen(d.TextAry, layers, box, [&](const TTextBlk& t) { return TextBox(t, sizes); });
   d.DrawingExtents = box.value_or(TBox{});
 }
 
@@ -161,31 +190,38 @@ void ResolvePens(Drawing& d) {
     resolve(r);
 }
 
-bool PostProcessDrawing(Drawing& d) {
+bool PostProcessDrawing(Drawing& d, size_t byteBudget) {
+  ByteBudget budget(byteBudget);
   try {
+    budget.Take(GrowingListBytes(d));
     if (!d.BlkLwpAry.empty()) {
-      ConvertBlockPolylines(d);
+      ConvertBlockPolylines(d, budget);
       Empty(d.BlkLwpAry);
       Empty(d.BlkVerAry);
     }
     if (!d.LwpAry.empty()) {
-      ConvertPolylines(d);
+      ConvertPolylines(d, budget);
       Empty(d.LwpAry);
       Empty(d.VerAry);
     }
     if (!d.EllipseAry.empty()) {
-      ConvertEllipses(d, kStepDegrees);
+      ConvertEllipses(d, kStepDegrees, budget);
       Empty(d.EllipseAry);
     }
-    if (!d.ArcAry.empty()) ConvertTiltedArcs(d, kStepDegrees);
-    if (!d.CircleAry.empty()) ConvertTiltedCircles(d, kStepDegrees);
+    if (!d.ArcAry.empty()) ConvertTiltedArcs(d, kStepDegrees, budget);
+    if (!d.CircleAry.empty()) ConvertTiltedCircles(d, kStepDegrees, budget);
     LinesToWorld(d);
     TextsToWorld(d);
-    if (!d.EntInsertAry.empty()) ExpandInserts(d);
+    if (!d.EntInsertAry.empty()) ExpandInserts(d, kMaxExpandedRecords, budget);
     if (!d.BlockAry.empty()) {
-      // A drawing whose nested blocks cannot all be expanded still shows the rest.
+      // A drawing whose nested blocks cannot all be expanded still shows the rest; one that
+      // does not fit its memory does not.
       try {
-        ExpandBlocks(d);
+        ExpandBlocks(d, kMaxExpandedRecords, budget);
+      } catch (const BudgetExceeded&) {
+        throw;
+      } catch (const std::bad_alloc&) {
+        throw;
       } catch (const std::exception&) {
       }
       Empty(d.BlockAry);
@@ -193,25 +229,27 @@ bool PostProcessDrawing(Drawing& d) {
     Empty(d.EntInsertAry);
     Empty(d.NestInsertAry);
     if (!d.FaceAry.empty()) {
-      ConvertFaces(d);
+      ConvertFaces(d, budget);
       Empty(d.FaceAry);
     }
     if (!d.LeaderAry.empty()) {
-      ConvertLeaders(d);
+      ConvertLeaders(d, budget);
       Empty(d.LeaderAry);
     }
     if (!d.SolidAry.empty()) {
-      ConvertSolids(d);
+      ConvertSolids(d, budget);
       Empty(d.SolidAry);
     }
     if (!d.SplineAry.empty()) {
-      ConvertSplines(d);
+      ConvertSplines(d, budget);
       Empty(d.SplineAry);
     }
     ComputeExtents(d);
     ResolvePens(d);
     return true;
   } catch (const std::exception&) {
+    // Nothing will be drawn: the memory goes back at once, for the picture that says so.
+    EmptyAllLists(d);
     return false;
   }
 }
@@ -244,7 +282,8 @@ PreparedDxf PrepareDxfDrawing(Drawing& drawing, const std::filesystem::path& pat
   result.read = true;
   result.error = ReadDxfFile(drawing, path, DxfTextEncoding(version), progress, messages);
   if (!result.error.empty()) return result;
-  if (!PostProcessDrawing(drawing)) result.error = "post-processing failed";
+  if (!PostProcessDrawing(drawing, PostProcessBudget(std::filesystem::file_size(path, ec))))
+    result.error = "post-processing failed";
   return result;
 }
 

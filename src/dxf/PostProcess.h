@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/Messages.h"
+#include "dxf/ByteBudget.h"
 #include "dxf/Drawing.h"
 
 namespace kestrel::dxf {
@@ -41,8 +42,10 @@ PreparedDxf PrepareDxfDrawing(Drawing& drawing, const std::filesystem::path& pat
                               const ProgressSink& progress = {}, const MessageSink& messages = {});
 
 // Runs every post-processing step in the order of the load pipeline, emptying each source list
-// after its conversion. A failure inside block expansion is ignored and the steps go on with
-// what it produced; any other failure ends post-processing and returns false (no drawing).
-bool PostProcessDrawing(Drawing& drawing);
+// after its conversion, within `byteBudget` bytes for the lists it appends to. A failure inside
+// block expansion is ignored and the steps go on with what it produced; passing the budget,
+// running out of memory and any other failure end post-processing and return false (no
+// drawing), with every list but LayerAry emptied.
+bool PostProcessDrawing(Drawing& drawing, size_t byteBudget = kMaxPostProcessBytes);
 
 }  // namespace kestrel::dxf

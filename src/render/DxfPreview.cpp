@@ -71,8 +71,10 @@ QImage LoadDxfPreview(DrawingDocument& doc, const std::filesystem::path& path, Q
   try {
     doc.DrawingShown = TryLoad(doc, path, image, progress, messages);
   } catch (const std::exception&) {
-    // Out of memory or any other failure while post-processing or drawing: the cross below.
+    // Out of memory or any other failure while post-processing or drawing: the cross below,
+    // for which the drawing gives its memory back first.
     doc.DrawingShown = false;
+    doc.drawing = dxf::Drawing();
   }
   if (doc.DrawingShown) return image;
   image = BlackImage(size);
@@ -91,7 +93,13 @@ QImage RedrawView(DrawingDocument& doc, QSize size, bool drawAll) {
   DrawViewFrame(canvas, w, h);
   DrawOptions options = DrawOptions::ForCanvas(w, h);
   options.drawAll = drawAll;
-  DrawDrawing(canvas, doc.drawing, doc.view, options);
+  try {
+    DrawDrawing(canvas, doc.drawing, doc.view, options);
+  } catch (const std::exception&) {
+    // Out of memory while drawing: the drawing cannot be shown.
+    doc.DrawingShown = false;
+    DrawCrossPicture(canvas, w, h);
+  }
   return image;
 }
 

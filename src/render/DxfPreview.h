@@ -28,12 +28,14 @@ struct DrawingDocument {
 
 // Draws `path` into a picture of `size` (black, cyan frame) and returns it. Anything that stops
 // the drawing (missing file, not an ASCII DXF, header or reader error, a failure while
-// post-processing or drawing) gives the cross picture and leaves `DrawingShown` false. The
+// post-processing or drawing, a drawing past its memory budget, running out of memory) gives the
+// cross picture and leaves `DrawingShown` false. The
 // reader moves `progress` and reports a value that is not a number through `messages`.
 QImage LoadDxfPreview(DrawingDocument& doc, const std::filesystem::path& path, QSize size,
                       const ProgressSink& progress = {}, const MessageSink& messages = {});
 
 // The document's drawing in its current view at `size`: black, cyan frame, drawing centred.
+// Running out of memory while drawing gives the cross picture and clears `DrawingShown`.
 QImage RedrawView(DrawingDocument& doc, QSize size, bool drawAll);
 
 // Black, a cyan X over the middle third and the cyan frame: "this file cannot be drawn".

@@ -508,12 +508,21 @@ QtCanvas::RealFont& QtCanvas::Realize() {
 void QtCanvas::TextOut(int x, int y, std::string_view text) {
   const RealFont& rf = Realize();
   if (!rf.drawable || text.empty()) return;
-  QString shown = QString::fromUtf8(text.data(), qsizetype(text.size()));
   // Characters beyond the far side of the canvas cannot show; leaving them out keeps a
-  // text of a million characters from costing seconds on every redraw.
+  // text of a million characters from costing seconds on every redraw. Only the characters
+  // that may show are converted.
   const double far = std::hypot(x - width_ / 2.0, y - height_ / 2.0) + reach_;
   const double narrowest = std::max(0.5, 0.25 * rf.font.pixelSize() * rf.xScale);
   const double limit = far / narrowest + 1;
+  if (limit < double(text.size())) {
+    size_t characters = 0, end = 0;
+    for (; end < text.size(); ++end) {
+      if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80 && double(characters++) >= limit)
+        break;
+    }
+    text = text.substr(0, end);
+  }
+  QString shown = QString::fromUtf8(text.data(), qsizetype(text.size()));
   if (limit < double(shown.size())) shown.truncate(qsizetype(limit));
   PenMode mode = paintedMode_;
   UseMode(PenMode::Copy);

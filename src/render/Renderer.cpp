@@ -127,7 +127,12 @@ bool ArcInWindow(const dxf::TArcBlk& arc, const ViewWindow& w) {
 }
 
 bool TextInWindow(const dxf::TTextBlk& text, const ViewWindow& w) {
-  return Inside(text.pt10, w) || BoxInWindow(dxf::TextBox(text), w);
+  dxf::TextSizes sizes;
+  return TextInWindow(text, w, sizes);
+}
+
+bool TextInWindow(const dxf::TTextBlk& text, const ViewWindow& w, dxf::TextSizes& sizes) {
+  return Inside(text.pt10, w) || BoxInWindow(dxf::TextBox(text, sizes), w);
 }
 
 void ClearCanvas(Canvas& canvas, int width, int height, Color color) {
@@ -241,11 +246,17 @@ int DrawDrawing(Canvas& canvas, dxf::Drawing& drawing, const ViewState& view,
     }
   }
   if (!options.quick) {
+    // The copies of a block's text share its string: what is measured of it, once for all.
+    dxf::TextSizes sizes;
+    TextPass texts(options.width, options.height);
+    const auto inWindow = [&](const dxf::TTextBlk& t, const ViewWindow& w) {
+      return TextInWindow(t, w, sizes);
+    };
     for (const dxf::TTextBlk& t : drawing.TextAry) {
       if ((t.code70 & 1) != 0) continue;  // an invisible attribute
-      if (!pass.Wanted(t, TextInWindow)) continue;
-      DrawText(canvas, options.origin, s, ReplaceTextSymbols(t.str), dxf::SubPointXY(t.pt10, vc),
-               dxf::SubPointXY(t.pt11, vc), t, pass.ColorOf(t.PenColor));
+      if (!pass.Wanted(t, inWindow)) continue;
+      DrawRecordText(canvas, options.origin, s, t, dxf::SubPointXY(t.pt10, vc),
+                     dxf::SubPointXY(t.pt11, vc), pass.ColorOf(t.PenColor), texts);
     }
   }
   return pass.count;

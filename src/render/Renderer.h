@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dxf/Drawing.h"
+#include "dxf/Geometry.h"
 #include "render/Canvas.h"
 #include "render/ViewTransform.h"
 
@@ -52,6 +53,8 @@ bool LineInWindow(const dxf::TAcadLineBlk& line, const ViewWindow& w);
 bool CircleInWindow(const dxf::TCircleBlk& circle, const ViewWindow& w);
 bool ArcInWindow(const dxf::TArcBlk& arc, const ViewWindow& w);
 bool TextInWindow(const dxf::TTextBlk& text, const ViewWindow& w);
+// The same, with the sizes of long texts found once for every record that shares the string.
+bool TextInWindow(const dxf::TTextBlk& text, const ViewWindow& w, dxf::TextSizes& sizes);
 
 // Fills the canvas with `color`; leaves a white pen in copy mode.
 void ClearCanvas(Canvas& canvas, int width, int height, Color color);

@@ -352,5 +352,55 @@ TEST(ExpandInserts, StopsBeforeTheLimitKeepingWhatItAppended) {
   EXPECT_EQ(d.LineAry[3].ed, (TAcadPoint{12, 0, 0}));
 }
 
+// A block "B" of `lines` lines on a layer whose name is too long to be held inline, and
+// `inserts` model-space INSERTs of it.
+Drawing LinesInserted(int lines, int inserts) {
+  Drawing d = WithLayers();
+  d.BlockAry = {Block("B")};
+  for (int i = 0; i < lines; ++i)
+    d.BlkLineAry.push_back(BlockLine("B", {}, {double(i), 1, 0}, "A LAYER WITH A LONG NAME"));
+  for (int i = 0; i < inserts; ++i)
+    d.EntInsertAry.push_back(Insert("B", {10.0 * i, 0, 0}));
+  return d;
+}
+
+TEST(ExpandInserts, CopiesShareTheBlocksStringsAndCostOnlyTheirRecords) {
+  Drawing d = LinesInserted(10, 100);
+  const size_t records = 10 * 100 * sizeof(TAcadLineBlk);
+  ByteBudget exact(records);
+  ExpandInserts(d, kMaxExpandedRecords, exact);
+  ASSERT_EQ(d.LineAry.size(), 1000u);
+  EXPECT_EQ(exact.used(), records);
+  for (size_t i = 0; i < d.LineAry.size(); ++i)
+    EXPECT_EQ(d.LineAry[i].layer.data(), d.BlkLineAry[i % 10].layer.data());
+  EXPECT_EQ(d.LineAry[999].ed, (TAcadPoint{999, 1, 0}));
+}
+
+TEST(BlockExpansion, FailsBeforeCopyingWhenTheCopiesPassTheBudget) {
+  const size_t records = 10 * 100 * sizeof(TAcadLineBlk);
+  {
+    Drawing d = LinesInserted(10, 100);
+    ByteBudget tooSmall(records - 1);
+    EXPECT_THROW(ExpandInserts(d, kMaxExpandedRecords, tooSmall), BudgetExceeded);
+    EXPECT_TRUE(d.LineAry.empty());
+    EXPECT_EQ(d.LineAry.capacity(), 0u);
+  }
+  {
+    // The same copies through a nested INSERT: model space inserts "A", which holds "B".
+    Drawing d = LinesInserted(10, 0);
+    d.BlockAry.push_back(Block("A"));
+    d.BlockAry[1].InsertAry = {Insert("B", {})};
+    for (int i = 0; i < 100; ++i)
+      d.EntInsertAry.push_back(Insert("A", {10.0 * i, 0, 0}));
+    ByteBudget tooSmall(records + 100 * sizeof(TInsertBlk) - 1);
+    EXPECT_THROW(ExpandBlocks(d, kMaxExpandedRecords, tooSmall), BudgetExceeded);
+    EXPECT_TRUE(d.LineAry.empty());
+    ByteBudget enough(records + 100 * sizeof(TInsertBlk));
+    d.NestInsertAry.clear();
+    ExpandBlocks(d, kMaxExpandedRecords, enough);
+    EXPECT_EQ(d.LineAry.size(), 1000u);
+  }
+}
+
 }  // namespace
 }  // namespace kestrel::dxf

@@ -31,6 +31,25 @@ inline std::string Entities(std::string_view body) {
   return Pairs("0 SECTION\n2 ENTITIES\n") + Pairs(body) + Pairs("0 ENDSEC\n0 EOF\n");
 }
 
+// One block "BIG" holding one TEXT of `textBytes` characters, inserted `inserts` times on a
+// grid 10 units apart, 200 to a row; `extra` is written into the ENTITIES section first.
+inline std::string SharedTextDrawing(int inserts, size_t textBytes, std::string_view extra = "") {
+  std::string text;
+  while (text.size() < textBytes)
+    text += "KESTREL shared text 0123456789 ";
+  text.resize(textBytes);
+  std::string out = Pairs(
+                        "0 SECTION\n2 BLOCKS\n0 BLOCK\n2 BIG\n8 0\n10 0\n20 0\n0 TEXT\n8 0\n"
+                        "10 0\n20 0\n40 2.5\n") +
+                    "1\n" + text + "\n" + Pairs("0 ENDBLK\n0 ENDSEC\n0 SECTION\n2 ENTITIES\n");
+  out += Pairs(extra);
+  for (int i = 0; i < inserts; ++i) {
+    out += "0\nINSERT\n8\n0\n2\nBIG\n10\n" + std::to_string(i % 200 * 10) + "\n20\n" +
+           std::to_string(i / 200 * 10) + "\n";
+  }
+  return out + Pairs("0 ENDSEC\n0 EOF\n");
+}
+
 // A file below the test's temporary folder holding `bytes`.
 inline std::filesystem::path WriteTempFile(const std::string& name, std::string_view bytes) {
   const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) / name;

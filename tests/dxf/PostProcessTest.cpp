@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "DxfTestFiles.h"
 #include "dxf/Colors.h"
+#include "dxf/DxfReader.h"
 #include "dxf/Geometry.h"
 
 namespace kestrel::dxf {
@@ -239,6 +241,108 @@ TEST(PrepareDxfDrawing, StopsWhereTheLoadStops) {
   EXPECT_EQ(d.LineAry[0].layindex, GetLayerIndex(d.LayerAry, "A"));
   EXPECT_EQ(PrepareDxfDrawing(d, std::filesystem::path(::testing::TempDir()) / "none.dxf").error,
             "not a file");
+}
+
+TEST(PostProcessBudget, SixtyFourBytesPerFileByteBetween256MiBAnd2GiB) {
+  constexpr uint64_t MiB = 1 << 20;
+  const struct {
+    uint64_t file;
+    uint64_t budget;
+  } cases[] = {
+      {0, 256 * MiB},         {1 * MiB, 256 * MiB},     {4 * MiB, 256 * MiB},
+      {5 * MiB, 320 * MiB},   {16 * MiB, 1024 * MiB},   {32 * MiB, 2048 * MiB},
+      {33 * MiB, 2048 * MiB}, {UINT64_MAX, 2048 * MiB},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(PostProcessBudget(c.file), c.budget) << c.file;
+}
+
+// Steps that append past the budget make the drawing fail as a bad file does, also inside the
+// nested expansion, whose other failures are passed over; the memory is given back.
+TEST(PostProcessDrawing, FailsWhenTheListsPassTheBudget) {
+  const auto blockOfLines = [](Drawing& d, const char* name, int lines) {
+    TBlockBlk block;
+    block.name = name;
+    d.BlockAry.push_back(block);
+    for (int i = 0; i < lines; ++i) {
+      TAcadLineBlk line;
+      line.bname = name;
+      line.layer = "L";
+      line.ed = {double(i), 1, 0};
+      d.BlkLineAry.push_back(line);
+    }
+  };
+  const auto insert = [](const char* name, double x) {
+    TInsertBlk i;
+    i.name = name;
+    i.layer = "L";
+    i.scale = {1, 1, 1};
+    i.base = {x, 0, 0};
+    return i;
+  };
+  struct Case {
+    const char* name;
+    std::function<void(Drawing&)> build;
+    size_t needs;  // bytes of the lists it appends to
+  };
+  const Case cases[] = {
+      {"model-space INSERTs",
+       [&](Drawing& d) {
+         blockOfLines(d, "B", 100);
+         for (int i = 0; i < 100; ++i)
+           d.EntInsertAry.push_back(insert("B", i));
+       },
+       10000 * sizeof(TAcadLineBlk)},
+      {"nested INSERTs",
+       [&](Drawing& d) {
+         blockOfLines(d, "B", 100);
+         blockOfLines(d, "A", 0);
+         d.BlockAry[1].InsertAry.push_back(insert("B", 0));
+         for (int i = 0; i < 100; ++i)
+           d.EntInsertAry.push_back(insert("A", i));
+       },
+       10000 * sizeof(TAcadLineBlk) + 100 * sizeof(TInsertBlk)},
+      {"tilted circles",
+       [](Drawing& d) {
+         d.CircleAry.resize(1000);
+         for (TCircleBlk& c : d.CircleAry) {
+           c.hankei = 1;
+           c.code210 = {0, 1, 0};
+         }
+       },
+       1000 * sizeof(TCircleBlk) + 37000 * sizeof(TAcadLineBlk)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Drawing fits;
+    fits.LayerAry = {{"L", 1, "CONTINUOUS", true}};
+    c.build(fits);
+    Drawing tooLarge = fits;
+    EXPECT_TRUE(PostProcessDrawing(fits, 2 * c.needs));
+    EXPECT_GE(fits.LineAry.size(), 10000u);
+    EXPECT_FALSE(PostProcessDrawing(tooLarge, c.needs / 2));
+    EXPECT_TRUE(tooLarge.LineAry.empty() && tooLarge.CircleAry.empty() &&
+                tooLarge.BlkLineAry.empty() && tooLarge.BlockAry.empty() &&
+                tooLarge.EntInsertAry.empty() && tooLarge.NestInsertAry.empty());
+    EXPECT_EQ(tooLarge.LineAry.capacity(), 0u);
+    EXPECT_EQ(tooLarge.LayerAry.size(), 1u);
+    EXPECT_EQ(tooLarge.DrawingExtents, TBox{});
+  }
+}
+
+// 20,000 INSERTs of a block holding one text of 200 KB: copied text by text that made 4 GB.
+TEST(PostProcessDrawing, InsertedCopiesShareTheirBlocksText) {
+  const std::string bytes = testing::SharedTextDrawing(20000, 200000);
+  Drawing d;
+  ASSERT_EQ(ReadDxfBuffer(d, bytes, "shared.dxf", TextEncoding::Utf8), "");
+  ASSERT_TRUE(PostProcessDrawing(d, PostProcessBudget(bytes.size())));
+  ASSERT_EQ(d.TextAry.size(), 20000u);
+  const char* text = d.BlkTextAry.at(0).str.data();
+  for (const TTextBlk& t : d.TextAry)
+    ASSERT_EQ(t.str.data(), text);
+  EXPECT_EQ(d.TextAry[0].str.size(), 200000u);
+  EXPECT_LT(GrowingListBytes(d), 20000 * sizeof(TTextBlk) + 2 * 200000);
+  EXPECT_EQ(d.TextAry[20000 - 1].pt10, (TAcadPoint{1990, 990, 0}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "../dxf/DxfTestFiles.h"
@@ -139,6 +140,49 @@ TEST(LoadDxfPreview, NothingVisibleIsABlackPictureWithItsFrame) {
     for (int x = 1; x < 89; ++x)
       lit += At(img, x, y) != kQtBlack;
   EXPECT_EQ(lit, 0);
+}
+
+// A file of 100 KB whose 2,000 INSERTs of a 1,000-line block make 2,000,000 lines: past the
+// budget of 256 MiB that a file of its size gets, so it is not drawn, and its memory goes back.
+TEST(LoadDxfPreview, DrawingPastItsMemoryBudgetShowsTheCross) {
+  std::string block;
+  for (int i = 0; i < 1000; ++i)
+    block += "0\nLINE\n8\n0\n10\n" + std::to_string(i) + "\n20\n0\n11\n0\n21\n1\n";
+  std::string inserts;
+  for (int i = 0; i < 2000; ++i)
+    inserts += "0\nINSERT\n8\n0\n2\nB\n10\n" + std::to_string(i * 1000) + "\n20\n0\n";
+  const std::string bytes = dxf::testing::Pairs("0 SECTION\n2 BLOCKS\n0 BLOCK\n2 B\n") + block +
+                            dxf::testing::Pairs("0 ENDBLK\n0 ENDSEC\n0 SECTION\n2 ENTITIES\n") +
+                            inserts + dxf::testing::Pairs("0 ENDSEC\n0 EOF\n");
+  DrawingDocument doc;
+  const QImage img = LoadDxfPreview(doc, WriteTempFile("budget.dxf", bytes), QSize(90, 90));
+  EXPECT_FALSE(doc.DrawingShown);
+  ExpectCross90(img);
+  EXPECT_TRUE(doc.drawing.LineAry.empty() && doc.drawing.BlkLineAry.empty() &&
+              doc.drawing.EntInsertAry.empty());
+  EXPECT_EQ(doc.drawing.LineAry.capacity(), 0u);
+}
+
+// 20,000 copies of a 200 KB text (a file of 1.2 MB that took 4 GB and many seconds): drawn
+// fitted, and redrawn zoomed in on the first copies, where their texts show.
+TEST(LoadDxfPreview, ManyCopiesOfALongTextAreDrawn) {
+  const std::string bytes = dxf::testing::SharedTextDrawing(
+      20000, 200000, "0 LINE\n8 0\n10 -10\n20 -10\n11 2000\n21 1000\n");
+  DrawingDocument doc;
+  const QImage img = LoadDxfPreview(doc, WriteTempFile("shared.dxf", bytes), QSize(320, 240));
+  EXPECT_TRUE(doc.DrawingShown);
+  EXPECT_TRUE(FrameIsCyan(img));
+  ASSERT_EQ(doc.drawing.TextAry.size(), 20000u);
+  doc.view.ViewCenter = {40, 0, 0};
+  doc.view.ViewWidth = 100;
+  doc.view.ViewHeight = 0;
+  const QImage zoomed = RedrawView(doc, QSize(640, 480), false);
+  EXPECT_TRUE(doc.DrawingShown);
+  int lit = 0;
+  for (int y = 1; y < 479; ++y)
+    for (int x = 1; x < 639; ++x)
+      lit += At(zoomed, x, y) != kQtBlack;
+  EXPECT_GT(lit, 1000);
 }
 
 TEST(LoadDxfPreview, EveryCorpusDxfEndsInAFramedPicture) {

@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "dxf/Geometry.h"
 #include "render/RecordingCanvas.h"
 #include "render/Renderer.h"
 #include "render/TextRender.h"
@@ -174,6 +181,176 @@ TEST(DrawDrawingTexts, SymbolsReplacedInvisibleAttributesSkipped) {
   EXPECT_EQ(c.Log({K::FontColor, K::TextOut}),
             (std::vector<std::string>{"FontColor FFFFFF", "TextOut 200 139 Φ10"}));
   EXPECT_EQ(d.TextAry[0].str, "%%c10");
+}
+
+// A recording canvas that also adds up the bytes it was asked to measure.
+struct MeasuringCanvas : RecordingCanvas {
+  size_t measured = 0;
+  int TextWidth(std::string_view text) override {
+    measured += text.size();
+    return RecordingCanvas::TextWidth(text);
+  }
+};
+
+// Numbers in a row with a few symbols among them, so that each stretch of the text is found in
+// it only once: "0 1 2 ... 9 %%c10 11 ...".
+std::string LongText(size_t bytes) {
+  std::string text;
+  for (int i = 0; text.size() < bytes; ++i)
+    text += (i % 10 == 0 ? "%%c" : "") + std::to_string(i) + " ";
+  return text;
+}
+
+size_t Characters(std::string_view utf8) {
+  size_t n = 0;
+  for (char c : utf8)
+    n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+// A long text is drawn as the part of what DrawText draws that lies over the canvas: the same
+// characters at the same places.
+TEST(DrawRecordText, LongTextIsDrawnOnlyWhereItShows) {
+  struct Case {
+    int code72;
+    double rotation;
+    TAcadPoint at;
+  } cases[] = {
+      {0, 0, {-3000, 0, 0}}, {1, 0, {0, 0, 0}},  {2, 0, {100, 0, 0}},  {0, 90, {0, -2000, 0}},
+      {2, 90, {0, 50, 0}},   {1, 90, {0, 0, 0}}, {0, 0, {150, 20, 0}}, {4, 0, {40, -60, 0}},
+  };
+  const std::string text = LongText(200000);
+  const std::string whole = ReplaceTextSymbols(text);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "code72 " << c.code72 << ", rotation " << c.rotation);
+    TTextBlk t = Text("", c.code72);
+    t.str = text;
+    t.code50 = c.rotation;
+    t.pt10 = t.pt11 = c.at;
+    RecordingCanvas before;
+    DrawText(before, {200, 150}, 1, whole, t.pt10, t.pt11, t, 0x00FF00);
+    const std::vector<CanvasCall> all = before.CallsOf(K::TextOut);
+    ASSERT_EQ(all.size(), 1u);
+
+    MeasuringCanvas canvas;
+    TextPass pass(400, 300);
+    DrawRecordText(canvas, {200, 150}, 1, t, t.pt10, t.pt11, 0x00FF00, pass);
+    const std::vector<CanvasCall> shown = canvas.CallsOf(K::TextOut);
+    ASSERT_EQ(shown.size(), 1u);
+    const std::string& part = shown[0].text;
+    const size_t at = whole.find(part);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(whole.find(part, at + 1), std::string::npos);
+    // Each character is 5 pixels wide on this canvas.
+    const int k = int(Characters(std::string_view(whole).substr(0, at)));
+    const double a = c.rotation * dxf::kDegToRad;
+    EXPECT_NEAR(shown[0].args[0], all[0].args[0] + 5 * k * std::cos(a), 1);
+    EXPECT_NEAR(shown[0].args[1], all[0].args[1] - 5 * k * std::sin(a), 1);
+    // It covers the canvas where the whole text does, and little more.
+    const auto pixelAt = [&](size_t n) {
+      return std::array<double, 2>{shown[0].args[0] + 5.0 * n * std::cos(a),
+                                   shown[0].args[1] - 5.0 * n * std::sin(a)};
+    };
+    const auto inCanvas = [](std::array<double, 2> p) {
+      return p[0] >= 0 && p[0] <= 400 && p[1] >= 0 && p[1] <= 300;
+    };
+    const size_t n = Characters(part);
+    if (k > 0) {
+      EXPECT_FALSE(inCanvas(pixelAt(0)));
+    }
+    if (at + part.size() < whole.size()) {
+      EXPECT_FALSE(inCanvas(pixelAt(n)));
+    }
+    EXPECT_LT(n, 400 / 5 + 2 * 256);
+    EXPECT_LT(canvas.measured, c.code72 == 0 ? 8000u : text.size() + 1000);
+  }
+}
+
+TEST(DrawRecordText, LongTextBesideTheCanvasCostsNothing) {
+  const struct {
+    double rotation;
+    TAcadPoint at;
+  } cases[] = {{0, {-1000, 500, 0}}, {0, {500, 0, 0}}, {90, {300, -1000, 0}}, {45, {0, 1000, 0}}};
+  for (const auto& c : cases) {
+    for (bool mtext : {false, true}) {
+      TTextBlk t = Text("");
+      t.str = LongText(100000);
+      t.mtflag = mtext;
+      t.code50 = c.rotation;
+      if (mtext)
+        t.pt11 = {std::cos(c.rotation * dxf::kDegToRad), std::sin(c.rotation * dxf::kDegToRad), 0};
+      t.pt10 = c.at;
+      MeasuringCanvas canvas;
+      TextPass pass(400, 300);
+      DrawRecordText(canvas, {200, 150}, 1, t, t.pt10, t.pt11, 0x00FF00, pass);
+      EXPECT_TRUE(canvas.CallsOf(K::TextOut).empty()) << c.rotation << " " << mtext;
+      EXPECT_EQ(canvas.measured, 0u);
+    }
+  }
+}
+
+// A long MTEXT draws the lines of DrawText that reach the canvas, and no others.
+TEST(DrawRecordText, LongMTextDrawsTheLinesThatShow) {
+  std::string text;
+  for (int i = 0; text.size() < 100000; ++i)
+    text += "{\\H2;line} %%c" + std::to_string(i) + "\\P";
+  for (int attach : {1, 5, 9}) {
+    for (double y : {0.0, 20000.0, 40000.0, -100.0}) {
+      SCOPED_TRACE(testing::Message() << "attach " << attach << ", y " << y);
+      TTextBlk t = Text("");
+      t.str = text;
+      t.mtflag = true;
+      t.code71 = int16_t(attach);
+      t.pt10 = {-50, y, 0};
+      t.pt11 = {1, 0, 0};
+      RecordingCanvas before;
+      DrawText(before, {200, 150}, 1, ReplaceTextSymbols(text), t.pt10, t.pt11, t, 0x00FF00);
+      std::vector<std::string> onCanvas;
+      for (const CanvasCall& call : before.CallsOf(K::TextOut)) {
+        if (call.args[1] > -13 && call.args[1] < 300) onCanvas.push_back(Describe(call));  // h 13
+      }
+      MeasuringCanvas canvas;
+      TextPass pass(400, 300);
+      DrawRecordText(canvas, {200, 150}, 1, t, t.pt10, t.pt11, 0x00FF00, pass);
+      std::vector<std::string> drawn;
+      for (const CanvasCall& call : canvas.CallsOf(K::TextOut)) {
+        drawn.push_back(Describe(call));
+        EXPECT_TRUE(call.args[1] > -80 && call.args[1] < 380) << Describe(call);
+      }
+      for (const std::string& line : onCanvas)
+        EXPECT_NE(std::find(drawn.begin(), drawn.end(), line), drawn.end()) << line;
+      for (const std::string& line : drawn) {
+        const auto all = before.Log({K::TextOut});
+        EXPECT_NE(std::find(all.begin(), all.end(), line), all.end()) << line;
+      }
+      EXPECT_LT(drawn.size(), 40u);
+    }
+  }
+}
+
+// Copies of a block's text share its string: in one redraw it is measured once, not per copy.
+TEST(DrawDrawingTexts, CopiesOfALongTextAreMeasuredOnce) {
+  dxf::Drawing d;
+  TTextBlk t = Text("", 2);
+  t.str = LongText(200000);
+  for (int i = 0; i < 2000; ++i) {
+    t.pt11 = {-150.0 + i % 40 * 10, -120.0 + i / 40 * 5, 0};
+    d.TextAry.push_back(t);
+  }
+  ViewState v;
+  v.ViewWidth = 360;
+  v.ViewHeight = 270;
+  for (bool drawAll : {true, false}) {
+    MeasuringCanvas canvas;
+    DrawOptions options = DrawOptions::ForCanvas(400, 300);
+    options.drawAll = drawAll;
+    EXPECT_EQ(DrawDrawing(canvas, d, v, options), 2000);
+    EXPECT_LT(canvas.measured, 200000 + 2000 * 100);
+    size_t drawn = 0;
+    for (const CanvasCall& call : canvas.CallsOf(K::TextOut))
+      drawn += call.text.size();
+    EXPECT_LT(drawn, 2000u * 1200);
+  }
 }
 
 }  // namespace
