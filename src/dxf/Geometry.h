@@ -86,10 +86,12 @@ TAcadPoint ApplyAxes(const TAcadPoint& p, const TAcadPoint& o, const TAcadPoint&
 
 bool NearlyEqual(const TAcadPoint& p, const TAcadPoint& q, double tolerance);
 
-// Box around an arc from a1 to a2 (radians, counter-clockwise), x and y only.
+// Box around an arc from a1 to a2 (radians, counter-clockwise), x and y only. Finite values
+// give a finite box: a side beyond the largest double is held at it.
 TBox ArcBox(const TAcadPoint& c, double r, double a1, double a2);
 
-// Rough box around a text from its character count, not from font metrics (x and y only).
+// Rough box around a text from its character count, not from font metrics (x and y only);
+// finite values give a finite box, as for ArcBox.
 TBox TextBox(const TTextBlk& text);
 
 // The offset from a TEXT's alignment point to its placement point along the text's up
