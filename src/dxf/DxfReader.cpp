@@ -161,6 +161,9 @@ class Reader {
   bool lwpResolved_ = false;  // LWPOLYLINE: its colour was resolved at its first vertex
   int leaderVertex_ = 0;
   bool leaderCounting_ = false;
+  // A text entity past its group 101: the rest is an embedded object's (an MTEXT's columns
+  // repeat 10, 11, 40 and more), not the text's own.
+  bool inEmbeddedObject_ = false;
 
   bool vertexRun_ = false;
   bool runInBlock_ = false;
@@ -374,6 +377,7 @@ bool Reader::HandleBlockHeader(int code, std::string_view value) {
 void Reader::StartEntity(Kind kind, bool inBlock) {
   open_ = kind;
   openInBlock_ = inBlock;
+  inEmbeddedObject_ = false;
   auto start = [&](auto& list) -> auto& {
     auto& r = list.emplace_back();
     ReaderDefaults(r);
@@ -512,9 +516,11 @@ bool Reader::HandleOpenEntity(int code, std::string_view value) {
       return ApplyField(Open<TArcBlk>(), kArcFields, code, value);
     case Kind::Text:
     case Kind::MText:
-      return ApplyField(Open<TTextBlk>(), kTextFields, code, value);
     case Kind::Attrib:
-      return ApplyField(Open<TTextBlk>(), kAttribFields, code, value);
+      if (code == 101) inEmbeddedObject_ = true;
+      if (inEmbeddedObject_) return true;
+      return ApplyField(Open<TTextBlk>(), open_ == Kind::Attrib ? kAttribFields : kTextFields, code,
+                        value);
     case Kind::Polyline:
       return ApplyField(Open<TLwpBlk>(), kPolylineFields, code, value);
     case Kind::LwPolyline: {

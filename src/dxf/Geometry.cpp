@@ -1,6 +1,7 @@
 #include "dxf/Geometry.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <vector>
 
@@ -97,6 +98,23 @@ bool NearlyEqual(const TAcadPoint& p, const TAcadPoint& q, double t) {
   return std::fabs(p.x - q.x) < t && std::fabs(p.y - q.y) < t && std::fabs(p.z - q.z) < t;
 }
 
+namespace {
+
+// A box worked out from finite numbers whose sums overflowed is held at the largest doubles,
+// so that far geometry still has a box; a NaN stays, and the box counts for nothing.
+TBox HoldFinite(TBox b) {
+  for (double* v : {&b.lowerLeft.x, &b.lowerLeft.y, &b.upperRight.x, &b.upperRight.y}) {
+    if (std::isinf(*v)) *v = std::copysign(DBL_MAX, *v);
+  }
+  return b;
+}
+
+bool IsFiniteXY(const TAcadPoint& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+}  // namespace
+
 TBox ArcBox(const TAcadPoint& c, double r, double a1, double a2) {
   const TAcadPoint p = PolarPoint(c, a1, r);
   const TAcadPoint q = PolarPoint(c, a2, r);
@@ -115,7 +133,8 @@ TBox ArcBox(const TAcadPoint& c, double r, double a1, double a2) {
     if (a1 <= kPi || a2 >= kPi) left = c.x - r;
     if (a1 <= kThreeHalfPi || a2 >= kThreeHalfPi) bottom = c.y - r;
   }
-  return {{left, bottom, 0}, {right, top, 0}};
+  const TBox box{{left, bottom, 0}, {right, top, 0}};
+  return IsFiniteXY(c) && std::isfinite(r) ? HoldFinite(box) : box;
 }
 
 namespace {
@@ -190,12 +209,9 @@ int TextSizes::MTextLines(const SharedString& text) {
   return known->lines;
 }
 
-TBox TextBox(const TTextBlk& t) {
-  TextSizes sizes;
-  return TextBox(t, sizes);
-}
+namespace {
 
-TBox TextBox(const TTextBlk& t, TextSizes& sizes) {
+TBox RoughTextBox(const TTextBlk& t, TextSizes& sizes) {
   const double h = t.code40;
   const double rot = t.code50 * kDegToRad;
   const bool atFirstPoint = t.mtflag || (t.code72 == 0 && t.code73 == 0);
@@ -271,6 +287,20 @@ TBox TextBox(const TTextBlk& t, TextSizes& sizes) {
     }
   }
   return box;
+}
+
+}  // namespace
+
+TBox TextBox(const TTextBlk& t) {
+  TextSizes sizes;
+  return TextBox(t, sizes);
+}
+
+TBox TextBox(const TTextBlk& t, TextSizes& sizes) {
+  const TBox box = RoughTextBox(t, sizes);
+  const bool finite = IsFiniteXY(t.pt10) && IsFiniteXY(t.pt11) && std::isfinite(t.code40) &&
+                      std::isfinite(t.code41) && std::isfinite(t.code44) && std::isfinite(t.code50);
+  return finite ? HoldFinite(box) : box;
 }
 
 }  // namespace kestrel::dxf

@@ -89,7 +89,8 @@ TAcadPoint ApplyAxes(const TAcadPoint& p, const TAcadPoint& o, const TAcadPoint&
 
 bool NearlyEqual(const TAcadPoint& p, const TAcadPoint& q, double tolerance);
 
-// Box around an arc from a1 to a2 (radians, counter-clockwise), x and y only.
+// Box around an arc from a1 to a2 (radians, counter-clockwise), x and y only. Finite values
+// give a finite box: a side beyond the largest double is held at it.
 TBox ArcBox(const TAcadPoint& c, double r, double a1, double a2);
 
 // What a text's box needs of its string: its length in UTF-16 units and, for an MTEXT, its
@@ -118,7 +119,8 @@ class TextSizes {
   std::unordered_map<Key, Sizes, KeyHash> long_;
 };
 
-// Rough box around a text from its character count, not from font metrics (x and y only).
+// Rough box around a text from its character count, not from font metrics (x and y only);
+// finite values give a finite box, as for ArcBox.
 TBox TextBox(const TTextBlk& text);
 TBox TextBox(const TTextBlk& text, TextSizes& sizes);
 

@@ -156,10 +156,9 @@ void ComputeExtents(Drawing& d) {
   const LayerLookup layers(d.LayerAry);
   std::optional<TBox> box;
   Widen(d.LineAry, layers, box, [](const TAcadLineBlk& l) { return BoxOfPoints(l.st, l.ed); });
-  Widen(d.CircleAry, layers, box, [](const TCircleBlk& c) {
-    return TBox{{c.center.x - c.hankei, c.center.y - c.hankei, 0},
-                {c.center.x + c.hankei, c.center.y + c.hankei, 0}};
-  });
+  // A circle's box is that of a full turn, which holds far circles within the doubles.
+  Widen(d.CircleAry, layers, box,
+        [](const TCircleBlk& c) { return ArcBox(c.center, c.hankei, 0, kTwoPi); });
   Widen(d.ArcAry, layers, box, [](const TArcBlk& a) {
     return ArcBox(a.center, a.hankei, a.st * kDegToRad, a.ed * kDegToRad);
   });

@@ -472,37 +472,81 @@ void QtCanvas::SetFont(const FontDesc& font) {
   current_ = nullptr;
 }
 
+int QtCanvas::RealizedCell(int cell) {
+  // Up to here glyphs are hinted and cached as images at their own size, so each pixel of a
+  // small text depends on its exact size. Larger glyphs are filled from their outlines, which
+  // scale without a visible difference.
+  constexpr int kExactCell = 64;
+  // Qt draws nothing in fonts much larger than this; larger texts are this font scaled.
+  constexpr int kLargestCell = 16384;
+  if (cell <= kExactCell) return cell;
+  static const std::vector<int> steps = [] {
+    std::vector<int> v{kExactCell};
+    for (int next = 67; next <= kLargestCell; next = int(std::lround(next * 1.04)))
+      v.push_back(next);
+    return v;
+  }();
+  return *(std::upper_bound(steps.begin(), steps.end(), cell) - 1);
+}
+
+QtCanvas::RealFont& QtCanvas::FindOrMake(int cell, const std::string& face) {
+  auto ff = std::find_if(faces_.begin(), faces_.end(),
+                         [&](const FaceFonts& f) { return f.face == face; });
+  if (ff == faces_.end()) {
+    faces_.push_back({face, {}});
+    ff = faces_.end() - 1;
+  }
+  if (auto it = ff->byCell.find(cell); it != ff->byCell.end()) {
+    fonts_.splice(fonts_.begin(), fonts_, it->second);
+    return *it->second;
+  }
+  // Making a font costs about half a millisecond (Qt looks up and loads a font engine for
+  // each pixel size), as long as drawing a hundred small texts.
+  RealFont rf;
+  rf.cell = cell;
+  rf.face = face;
+  rf.font = QFont(face.empty() ? DefaultFontFace() : QString::fromStdString(face));
+  // A LOGFONT height is the whole cell (ascent and descent); Qt's pixel size is the em.
+  rf.font.setPixelSize(cell);
+  QFontMetricsF m(rf.font);
+  if (m.height() > 0) {
+    int em = std::max(1, int(std::lround(double(cell) * cell / m.height())));
+    rf.font.setPixelSize(em);
+  }
+  // The average width is reached by scaling the drawing horizontally, which works with every
+  // face (a stretched QFont is not honoured by every font engine). GDI's average width is that
+  // of a lower-case x: half the em in Japanese faces.
+  const QFontMetricsF metrics(rf.font);
+  rf.naturalWidth = metrics.horizontalAdvance(QLatin1Char('x'));
+  rf.ascent = metrics.ascent();
+  fonts_.push_front(std::move(rf));
+  ff->byCell.emplace(cell, fonts_.begin());
+  ++fontsMade_;
+  if (fonts_.size() > kFontCacheSize) {
+    const RealFont& old = fonts_.back();
+    auto of = std::find_if(faces_.begin(), faces_.end(),
+                           [&](const FaceFonts& f) { return f.face == old.face; });
+    of->byCell.erase(old.cell);
+    if (of->byCell.empty()) faces_.erase(of);
+    fonts_.pop_back();
+  }
+  return fonts_.front();
+}
+
 QtCanvas::RealFont& QtCanvas::Realize() {
   if (current_) return *current_;
-  auto key = std::make_tuple(font_.height, font_.width, font_.faceName);
-  auto it = fonts_.find(key);
-  if (it == fonts_.end()) {
-    if (fonts_.size() > 512) fonts_.clear();
-    RealFont rf;
-    QString face =
-        font_.faceName.empty() ? DefaultFontFace() : QString::fromStdString(font_.faceName);
-    rf.font = QFont(face);
-    int cell = std::abs(font_.height);
-    rf.drawable = cell > 0 && cell <= 32767 && font_.width <= 32767;
-    if (rf.drawable) {
-      // A LOGFONT height is the whole cell (ascent and descent); Qt's pixel size is the em.
-      rf.font.setPixelSize(cell);
-      QFontMetricsF m(rf.font);
-      if (m.height() > 0) {
-        int em = std::max(1, int(std::lround(cell * cell / m.height())));
-        rf.font.setPixelSize(em);
-      }
-      // The average width is reached by scaling the drawing horizontally, which works with
-      // every face (a stretched QFont is not honoured by every font engine). GDI's average
-      // width is that of a lower-case x: half the em in Japanese faces.
-      double natural = QFontMetricsF(rf.font).horizontalAdvance(QLatin1Char('x'));
-      if (font_.width > 0 && natural > 0) rf.xScale = font_.width / natural;
-      rf.ascent = QFontMetricsF(rf.font).ascent();
-    }
-    it = fonts_.emplace(key, rf).first;
+  const int cell = std::abs(font_.height);
+  if (cell <= 0 || cell > 32767 || font_.width > 32767) {
+    undrawable_.drawable = false;
+    current_ = &undrawable_;
+    return undrawable_;
   }
-  current_ = &it->second;
-  return *current_;
+  RealFont& rf = FindOrMake(RealizedCell(cell), font_.faceName);
+  const double scale = double(cell) / rf.cell;
+  rf.yScale = scale;
+  rf.xScale = font_.width > 0 && rf.naturalWidth > 0 ? font_.width / rf.naturalWidth : scale;
+  current_ = &rf;
+  return rf;
 }
 
 void QtCanvas::TextOut(int x, int y, std::string_view text) {
@@ -529,7 +573,7 @@ void QtCanvas::TextOut(int x, int y, std::string_view text) {
   painter_.save();
   painter_.translate(x, y);
   if (font_.escapement != 0) painter_.rotate(-font_.escapement / 10.0);
-  if (rf.xScale != 1) painter_.scale(rf.xScale, 1);
+  if (rf.xScale != 1 || rf.yScale != 1) painter_.scale(rf.xScale, rf.yScale);
   painter_.setFont(rf.font);
   painter_.setPen(ToQColor(fontColor_));
   painter_.drawText(QPointF(0, rf.ascent), shown);

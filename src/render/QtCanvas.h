@@ -6,9 +6,10 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
-#include <map>
-#include <tuple>
+#include <list>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "render/Canvas.h"
 
@@ -49,15 +50,32 @@ class QtCanvas : public Canvas {
     double c = 1, s = 0;
   };
 
+  // Fonts held at most; more than one face's cell heights (see RealizedCell) need.
+  static constexpr size_t kFontCacheSize = 256;
+  // Fonts held now, and fonts made since the canvas was created.
+  size_t FontCount() const { return fonts_.size(); }
+  size_t FontsMade() const { return fontsMade_; }
+
+  // The cell height a font is made for to show text of `cell` pixels: the cell itself up to
+  // 64 pixels, above that the nearest smaller of steps about 4 % apart, the last of them about
+  // 16,000 pixels.
+  static int RealizedCell(int cell);
+
  private:
+  // A face at one cell height, made once and drawn scaled to the cells near it.
   struct RealFont {
+    int cell = 0;
+    std::string face;
     QFont font;
     double ascent = 0;
-    double xScale = 1;     // horizontal scale that gives the average character width
-    bool drawable = true;  // false for sizes no view can show
+    double naturalWidth = 0;                        // GDI's average width: that of an 'x'
     std::unordered_map<char16_t, double> advances;  // of single characters, for long texts
+    // The text now being drawn in it: the scales that give its cell and average width.
+    double xScale = 1, yScale = 1;
+    bool drawable = true;  // false for sizes no view can show
   };
   RealFont& Realize();
+  RealFont& FindOrMake(int cell, const std::string& face);
   void UsePen();
   void ThinLine(int x1, int y1, int x2, int y2);
   void WalkLine(int64_t x1, int64_t y1, int64_t dx, int64_t dy);
@@ -80,7 +98,15 @@ class QtCanvas : public Canvas {
   ScreenPoint pos_;
   bool penDirty_ = true;
   PenMode paintedMode_ = PenMode::Copy;
-  std::map<std::tuple<int, int, std::string>, RealFont> fonts_;
+  // Least recently used last; found by face (a drawing has one or two), then by cell height.
+  std::list<RealFont> fonts_;
+  struct FaceFonts {
+    std::string face;
+    std::unordered_map<int, std::list<RealFont>::iterator> byCell;
+  };
+  std::vector<FaceFonts> faces_;
+  size_t fontsMade_ = 0;
+  RealFont undrawable_;
   RealFont* current_ = nullptr;
 };
 

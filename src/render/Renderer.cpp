@@ -41,6 +41,30 @@ bool BoxInWindow(const TBox& box, const ViewWindow& w) {
          box.upperRight.y >= w.miny;
 }
 
+// Whether any part of the segment a–b lies in the window, by clipping its parameter range to
+// each side in turn. Only halves of coordinates are subtracted and nothing is multiplied, so
+// coordinates up to the largest double cannot overflow.
+bool SegmentMeetsWindow(const TAcadPoint& a, const TAcadPoint& b, const ViewWindow& w) {
+  const double dx = b.x / 2 - a.x / 2, dy = b.y / 2 - a.y / 2;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x / 2 - w.minx / 2, w.maxx / 2 - a.x / 2, a.y / 2 - w.miny / 2,
+                       w.maxy / 2 - a.y / 2};
+  double t0 = 0, t1 = 1;
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0)
+      t0 = std::max(t0, t);
+    else
+      t1 = std::min(t1, t);
+    if (!(t0 <= t1)) return false;
+  }
+  return true;
+}
+
 // An arc drawn once holds `ed` + 360; its box is taken from the angles within one turn, so
 // the test gives the same answer on every redraw.
 double OneTurn(double degrees) {
@@ -99,6 +123,12 @@ bool LineInWindow(const dxf::TAcadLineBlk& line, const ViewWindow& w) {
   if (std::max(line.st.x, line.ed.x) < w.minx || std::min(line.st.x, line.ed.x) > w.maxx ||
       std::max(line.st.y, line.ed.y) < w.miny || std::min(line.st.y, line.ed.y) > w.maxy) {
     return false;
+  }
+  // The crossing tests multiply differences of coordinates, which overflows beyond about 1e154.
+  if (std::max({std::fabs(line.st.x), std::fabs(line.st.y), std::fabs(line.ed.x),
+                std::fabs(line.ed.y), std::fabs(w.minx), std::fabs(w.miny), std::fabs(w.maxx),
+                std::fabs(w.maxy)}) > 0x1p500) {
+    return SegmentMeetsWindow(line.st, line.ed, w);
   }
   const TAcadPoint ll{w.minx, w.miny, 0}, ul{w.minx, w.maxy, 0}, lr{w.maxx, w.miny, 0},
       ur{w.maxx, w.maxy, 0};
@@ -210,6 +240,8 @@ int DrawDrawing(Canvas& canvas, dxf::Drawing& drawing, const ViewState& view,
   if (options.width <= 0 || options.height <= 0) return 0;
   double s = ViewScale(view, options.width, options.height);
   if (!std::isfinite(s) || s <= 0) return 0;
+  // No pixel can be placed relative to a centre that is not a number.
+  if (!std::isfinite(view.ViewCenter.x) || !std::isfinite(view.ViewCenter.y)) return 0;
 
   Pass pass{canvas,          drawing,
             options,         VisibleWindow(view, s, options.width, options.height),

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 #include "dxf/Drawing.h"
@@ -21,12 +22,22 @@ struct ViewState {
   int ColorMode = 0;                // 0: each record in its own colour (the only mode)
 };
 
-// The view fitted to a drawing's extents, as a load leaves it.
+// The view fitted to a drawing's extents, as a load leaves it. Finite extents give a finite
+// view: a side longer than the largest double is held at it.
 ViewState FitView(const dxf::TBox& extents);
 
 // World units per pixel for a canvas of `width` × `height` pixels. A box with only one side
-// above 0 (a single horizontal or vertical line) is fitted by that side.
+// above 0 (a single horizontal or vertical line) is fitted by that side. A finite view gives a
+// finite scale.
 double ViewScale(const ViewState& view, int width, int height);
+
+// Whether `view` can be drawn on a canvas of `width` × `height`: a finite centre, a finite size
+// that is not zero, and a finite scale above zero.
+bool ViewIsUsable(const ViewState& view, int width, int height);
+
+// Takes `changed` as the view (a zoom, a pan, a fit) only when it is usable; otherwise the view
+// stays as it was and the result is false.
+bool ApplyViewChange(ViewState& view, const ViewState& changed, int width, int height);
 
 // Nearest whole pixel, ties to even. Positions a billion pixels away are held there, so that
 // hostile coordinates cannot overflow; no view comes near them.

@@ -236,6 +236,83 @@ TEST(DxfReader, TextsKeepTheirPiecesBlanksAndFields) {
   EXPECT_EQ(a.code70, 1);
 }
 
+// From an R2018 MTEXT with columns: after group 101 the embedded object repeats 10, 11, 40 and
+// more with other meanings (its 10 is the text's direction, its 11 the insertion point).
+TEST(DxfReader, TextsLeaveTheGroupsOfAnEmbeddedObjectAlone) {
+  Read r(Entities(R"(0 MTEXT
+8 0
+10 720.5
+20 2296.25
+30 0.0
+40 50.0
+41 591.75
+71 1
+72 5
+1 edges 1 & 3\Pall visible
+73 1
+44 1.0
+101 Embedded Object
+70 1
+10 1.0
+20 0.0
+30 0.0
+11 720.5
+21 2296.25
+31 0.0
+40 591.75
+41 0.0
+42 367.0
+43 135.0
+71 2
+72 1
+44 591.75
+45 1550.5
+73 0
+74 0
+46 not a number
+1 not the text
+0 TEXT
+10 3
+20 4
+40 2.5
+1 next
+0 ATTRIB
+10 7
+40 1.5
+74 2
+1 tag
+101 Embedded Object
+10 1.0
+40 9
+74 0
+0 LINE
+10 5
+)"));
+  ASSERT_EQ(r.error, "");
+  ASSERT_EQ(r.d.TextAry.size(), 3u);
+  const TTextBlk& m = r.d.TextAry[0];
+  EXPECT_EQ(m.str, "edges 1 & 3\\Pall visible");
+  EXPECT_EQ(m.pt10, (TAcadPoint{720.5, 2296.25, 0}));
+  EXPECT_EQ(m.pt11, (TAcadPoint{0, 0, 0}));
+  EXPECT_EQ(m.code40, 50);
+  EXPECT_EQ(m.code41, 591.75);
+  EXPECT_EQ(m.code44, 1);
+  EXPECT_EQ(m.code71, 1);
+  EXPECT_EQ(m.code72, 5);
+  EXPECT_EQ(m.code73, 1);
+  EXPECT_EQ(m.code70, 0);
+  // The next entity is read whole again.
+  const TTextBlk& t = r.d.TextAry[1];
+  EXPECT_EQ(t.pt10, (TAcadPoint{3, 4, 0}));
+  EXPECT_EQ(t.code40, 2.5);
+  const TTextBlk& a = r.d.TextAry[2];
+  EXPECT_EQ(a.pt10.x, 7);
+  EXPECT_EQ(a.code40, 1.5);
+  EXPECT_EQ(a.code73, 2);
+  ASSERT_EQ(r.d.LineAry.size(), 1u);
+  EXPECT_EQ(r.d.LineAry[0].st.x, 5);
+}
+
 TEST(DxfReader, DecodesUnicodeEscapes) {
   struct Case {
     std::string in;

@@ -2,6 +2,7 @@
 // can rely on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -73,6 +74,41 @@ TEST(PostProcessCorpus, TruncatedDrawingsArePostProcessed) {
       ASSERT_TRUE(IsFinite(d.DrawingExtents)) << "cut at " << cut;
     }
   }
+}
+
+// R2018 MTEXTs carry an embedded object after their own groups; read as the text's, its
+// direction and column width put every label at (1, 0) with a height of the column width.
+TEST(PostProcessCorpus, MTextLabelsOfR2018DrawingsLieInsideTheirExtents) {
+  const std::filesystem::path folder = std::filesystem::path(KESTREL_CORPUS_DIR) / "dxf";
+  for (const char* name : {"ezdxf_3dface.dxf", "ezdxf_uncommon.dxf", "netdxf_sample.dxf"}) {
+    SCOPED_TRACE(name);
+    if (!std::filesystem::exists(folder / name)) GTEST_SKIP() << "no corpus file " << name;
+    Drawing d;
+    ASSERT_EQ(ReadDxfFile(d, folder / name, TextEncoding::Utf8), "");
+    ASSERT_TRUE(PostProcessDrawing(d));
+    const TBox& e = d.DrawingExtents;
+    int labels = 0;
+    for (const TTextBlk& t : d.TextAry) {
+      if (!t.mtflag) continue;
+      ++labels;
+      EXPECT_TRUE(t.pt10.x >= e.lowerLeft.x && t.pt10.x <= e.upperRight.x &&
+                  t.pt10.y >= e.lowerLeft.y && t.pt10.y <= e.upperRight.y)
+          << t.str << " at " << t.pt10.x << ", " << t.pt10.y;
+    }
+    EXPECT_GT(labels, 0);
+  }
+  // The first label of the 3D face drawing, as its own groups give it.
+  Drawing d;
+  ASSERT_EQ(ReadDxfFile(d, folder / "ezdxf_3dface.dxf", TextEncoding::Utf8), "");
+  auto first =
+      std::find_if(d.TextAry.begin(), d.TextAry.end(), [](const TTextBlk& t) { return t.mtflag; });
+  ASSERT_NE(first, d.TextAry.end());
+  EXPECT_EQ(first->str, "edges 1 & 3\\Pall visible");
+  EXPECT_EQ(first->pt10, (TAcadPoint{720.0695988330771, 2296.106511562856, 0}));
+  EXPECT_EQ(first->pt11, (TAcadPoint{0, 0, 0}));
+  EXPECT_EQ(first->code40, 50);
+  EXPECT_EQ(first->code41, 591.8649986986565);
+  EXPECT_EQ(first->code71, 1);
 }
 
 }  // namespace

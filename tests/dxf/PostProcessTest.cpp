@@ -141,6 +141,60 @@ TEST(ComputeExtents, TextsCountOnlyWithoutOtherGeometry) {
   EXPECT_EQ(d.DrawingExtents, TBox{});
 }
 
+TEST(ComputeExtents, FarGeometryHasFiniteExtents) {
+  const double max = std::numeric_limits<double>::max();
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    const char* what;
+    std::vector<TAcadLineBlk> lines;
+    std::vector<TCircleBlk> circles;
+    TBox expected;
+  };
+  auto circle = [](TAcadPoint c, double r) {
+    TCircleBlk k;
+    k.layer = "0";
+    k.center = c;
+    k.hankei = r;
+    return k;
+  };
+  const Case cases[] = {
+      {"a line across nearly all doubles",
+       {Line({-1e308, 0, 0}, {1e308, 0, 0})},
+       {},
+       {{-1e308, 0, 0}, {1e308, 0, 0}}},
+      {"a circle whose right side is beyond the doubles",
+       {Line({0, 0, 0}, {1, 1, 0})},
+       {circle({1e308, 0, 0}, 1e308)},
+       {{0, -1e308, 0}, {max, 1e308, 0}}},
+      {"a circle beyond on every side",
+       {},
+       {circle({0, 0, 0}, max)},
+       {{-max, -max, 0}, {max, max, 0}}},
+      {"an infinite radius counts for nothing",
+       {Line({0, 0, 0}, {1, 1, 0})},
+       {circle({0, 0, 0}, inf)},
+       {{0, 0, 0}, {1, 1, 0}}},
+  };
+  for (const Case& c : cases) {
+    Drawing d;
+    d.LayerAry = {{"0", 7, "CONTINUOUS", true}};
+    d.LineAry = c.lines;
+    d.CircleAry = c.circles;
+    ComputeExtents(d);
+    EXPECT_EQ(d.DrawingExtents, c.expected) << c.what;
+  }
+  // A drawing of one text whose width is beyond the doubles.
+  Drawing d;
+  d.LayerAry = {{"0", 7, "CONTINUOUS", true}};
+  d.TextAry = {Text({0, 0, 0})};
+  d.TextAry[0].code40 = 1e308;
+  ComputeExtents(d);
+  EXPECT_EQ(d.DrawingExtents.lowerLeft.x, 0);
+  EXPECT_EQ(d.DrawingExtents.upperRight.x, max);
+  EXPECT_TRUE(std::isfinite(d.DrawingExtents.lowerLeft.y));
+  EXPECT_TRUE(std::isfinite(d.DrawingExtents.upperRight.y));
+}
+
 // A small drawing that only comes out right when the steps run in the pipeline's order.
 TEST(PostProcessDrawing, RunsTheStepsInOrderAndEmptiesTheSources) {
   Drawing d;

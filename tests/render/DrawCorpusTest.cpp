@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <vector>
 
 #include "dxf/DxfReader.h"
 #include "dxf/PostProcess.h"
@@ -131,6 +132,74 @@ TEST(DrawCorpus, AHugeCircleSeenCloseUpIsDrawnWhereItCrossesTheView) {
   EXPECT_EQ(img.pixel(399, 150) & 0xFFFFFF, 0xFFFFFFu);
   EXPECT_GE(LitPixels(img), 399);
   EXPECT_LE(LitPixels(img), 402);
+}
+
+// Lit pixels of row `y`.
+int LitInRow(const QImage& img, int y) {
+  int n = 0;
+  for (int x = 0; x < img.width(); ++x)
+    n += (img.pixel(x, y) & 0xFFFFFF) != 0;
+  return n;
+}
+
+TEST(DrawCorpus, DrawingsReachingTheLargestDoublesAreDrawnFitted) {
+  const double max = std::numeric_limits<double>::max();
+  auto line = [](TAcadPoint a, TAcadPoint b) {
+    dxf::TAcadLineBlk l;
+    l.layer = "0";
+    l.st = a;
+    l.ed = b;
+    l.PenColor = 0xFFFFFF;
+    return l;
+  };
+  struct Case {
+    const char* what;
+    std::vector<dxf::TAcadLineBlk> lines;
+    std::vector<dxf::TCircleBlk> circles;
+    int row;      // a row that must be lit across the canvas, or -1
+    int minimum;  // lit pixels at least
+  };
+  dxf::TCircleBlk far;
+  far.layer = "0";
+  far.center = {1e308, 0, 0};
+  far.hankei = 1e308;  // its right side lies beyond the largest double
+  far.PenColor = 0xFFFFFF;
+  const Case cases[] = {
+      {"a line across nearly all doubles", {line({-1e308, 0, 0}, {1e308, 0, 0})}, {}, 150, 398},
+      {"a diagonal over every double", {line({-max, -max, 0}, {max, max, 0})}, {}, -1, 280},
+      {"a small square and one far point",
+       {line({0, 0, 0}, {10, 0, 0}), line({10, 0, 0}, {10, 10, 0}), line({10, 10, 0}, {0, 10, 0}),
+        line({0, 10, 0}, {0, 0, 0}), line({5, 5, 0}, {1.7e308, 1.7e308, 0})},
+       {},
+       -1,
+       250},
+      {"a circle beyond the doubles and a short line",
+       {line({0, 0, 0}, {1, 1, 0})},
+       {far},
+       -1,
+       300},
+  };
+  for (const Case& c : cases) {
+    dxf::Drawing d;
+    d.LayerAry.resize(1);
+    d.LayerAry[0].Name = "0";
+    d.LineAry = c.lines;
+    d.CircleAry = c.circles;
+    dxf::ComputeExtents(d);
+    const ViewState v = FitView(d.DrawingExtents);
+    for (bool drawAll : {true, false}) {
+      QImage img(400, 300, QImage::Format_RGB32);
+      img.fill(Qt::black);
+      {
+        QtCanvas canvas(img);
+        DrawOptions o = DrawOptions::ForCanvas(400, 300);
+        o.drawAll = drawAll;
+        EXPECT_EQ(DrawDrawing(canvas, d, v, o), int(c.lines.size() + c.circles.size())) << c.what;
+      }
+      EXPECT_GE(LitPixels(img), c.minimum) << c.what << (drawAll ? "" : ", with the tests");
+      if (c.row >= 0) EXPECT_GE(LitInRow(img, c.row), 398) << c.what;
+    }
+  }
 }
 
 }  // namespace

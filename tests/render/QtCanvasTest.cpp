@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <set>
+#include <string>
 
 #include "render/QtCanvas.h"
 #include "render/Renderer.h"
@@ -261,6 +263,104 @@ TEST(QtCanvas, FontsHaveTheCellHeightAverageWidthAndRotation) {
   EXPECT_GE(box.left(), 100);
   EXPECT_LE(box.right(), 140);
   EXPECT_GT(box.height(), box.width());
+}
+
+TEST(QtCanvas, FontsAreMadeForExactSmallCellsAndStepsAboveThem) {
+  std::set<int> made;
+  int previous = 0;
+  const int largest = QtCanvas::RealizedCell(32767);
+  EXPECT_GT(largest, 15000);
+  for (int cell = 1; cell <= 32767; ++cell) {
+    const int real = QtCanvas::RealizedCell(cell);
+    if (cell <= 64) EXPECT_EQ(real, cell);
+    EXPECT_LE(real, cell);
+    EXPECT_GE(real, previous) << cell;
+    // Never scaled by more than a step, but beyond the largest font.
+    if (real < largest) EXPECT_LT(double(cell) / real, 1.05) << cell;
+    previous = real;
+    made.insert(real);
+  }
+  // Every cell height of one face fits the cache at once.
+  EXPECT_LE(made.size(), QtCanvas::kFontCacheSize);
+}
+
+TEST(QtCanvas, TextsOfThousandsOfHeightsMakeEachFontOnce) {
+  QImage img = Blank(64, 64);
+  QtCanvas c(img);
+  FontDesc f = c.GetFont();
+  size_t afterFirstPass = 0;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int cell = 2; cell <= 3000; ++cell) {
+      f.height = cell;
+      f.width = cell / 3;
+      c.SetFont(f);
+      EXPECT_GT(c.TextWidth("AB"), 0);
+    }
+    if (pass == 0) afterFirstPass = c.FontsMade();
+  }
+  EXPECT_LE(afterFirstPass, QtCanvas::kFontCacheSize);
+  EXPECT_EQ(c.FontsMade(), afterFirstPass);  // the second pass finds every font
+  EXPECT_LE(c.FontCount(), QtCanvas::kFontCacheSize);
+}
+
+TEST(QtCanvas, TheFontCacheKeepsTheFontsUsedLast) {
+  QImage img = Blank(16, 16);
+  QtCanvas c(img);
+  FontDesc f = c.GetFont();
+  const std::string defaultFace = f.faceName;
+  f.height = 12;
+  auto use = [&](size_t face) {
+    f.faceName = face == 0 ? defaultFace : "Kestrel Test Face " + std::to_string(face);
+    c.SetFont(f);
+    c.TextWidth("A");
+  };
+  const size_t n = QtCanvas::kFontCacheSize + 20;
+  for (size_t face = 0; face < n; ++face)
+    use(face);
+  EXPECT_EQ(c.FontCount(), QtCanvas::kFontCacheSize);
+  EXPECT_EQ(c.FontsMade(), n);
+  for (size_t face = n - QtCanvas::kFontCacheSize; face < n; ++face)
+    use(face);  // all held
+  EXPECT_EQ(c.FontsMade(), n);
+  use(0);  // the first one was let go
+  EXPECT_EQ(c.FontsMade(), n + 1);
+  EXPECT_EQ(c.FontCount(), QtCanvas::kFontCacheSize);
+}
+
+TEST(QtCanvas, TextsOfMoreHeightsThanTheCacheHoldsAreEachDrawnAtTheirOwnSize) {
+  QImage img = Blank(400, 400);
+  QtCanvas c(img);
+  FontDesc f = c.GetFont();
+  c.SetFontColor(kWhite);
+  // A black square in cell heights from 2 to 30,000 pixels, its middle on the canvas's.
+  int drawn = 0, cells = 0;
+  for (double h = 2; h <= 30000; h *= 1.02) {
+    f.height = int(h);
+    c.SetFont(f);
+    const int w = c.TextWidth("■");
+    img.fill(Qt::black);
+    c.TextOut(200 - w / 2, 200 - f.height / 2, "■");
+    drawn += (img.pixel(200, 200) & 0xFFFFFF) != 0;
+    ++cells;
+  }
+  EXPECT_GT(cells, int(QtCanvas::kFontCacheSize));
+  EXPECT_EQ(drawn, cells);
+
+  // Two cells that share a font are still drawn at their own heights.
+  auto inkHeight = [&](int cell) {
+    f.height = cell;
+    c.SetFont(f);
+    img.fill(Qt::black);
+    c.TextOut(10, 20, "■");
+    return LitBox(img).height();
+  };
+  const int low = QtCanvas::RealizedCell(300);
+  int high = low;
+  while (QtCanvas::RealizedCell(high + 1) == low)
+    ++high;
+  ASSERT_GT(double(high) / low, 1.03);
+  EXPECT_NEAR(double(inkHeight(high)) / inkHeight(low), double(high) / low, 0.01);
+  EXPECT_NEAR(double(inkHeight(300)) / inkHeight(150), 2.0, 0.02);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "dxf/Geometry.h"
 #include "render/RecordingCanvas.h"
 #include "render/Renderer.h"
@@ -186,6 +188,29 @@ TEST(DrawDrawing, VisibilityTestsSkipOnlyWhatIsOutOfView) {
   EXPECT_EQ(DrawDrawing(c, d, UnitView(), Options(false)), 2);
   EXPECT_EQ(Shapes(c), (std::vector<std::string>{"MoveTo -100 150", "LineTo 500 150",
                                                  "Arc 80 -230 320 10 320 -110 320 -110"}));
+}
+
+TEST(LineInWindow, FarEndsAreTestedWithoutOverflow) {
+  const double max = std::numeric_limits<double>::max();
+  const ViewWindow unit{0, 0, 1, 1}, beside{1e307, 0, 1.1e307, 1e306},
+      huge{-1e308, -1e308, 1e308, 1e308};
+  struct Case {
+    TAcadPoint a, b;
+    ViewWindow w;
+    bool visible;
+  } cases[] = {
+      {{-1e308, 0.5, 0}, {1e308, 0.5, 0}, unit, true},     // straight through
+      {{-1e308, 5, 0}, {1e308, 5, 0}, unit, false},        // above it
+      {{-max, -max, 0}, {max, max, 0}, unit, true},        // the diagonal through it
+      {{-max, -max, 0}, {max, max, 0}, beside, false},     // the diagonal passes beside it
+      {{-1.7e308, 0, 0}, {1.7e308, 0, 0}, huge, true},     // both ends beyond the window
+      {{-1.7e308, 1.5e308, 0}, {0, max, 0}, huge, false},  // above it
+      {{0.5, 0.5, 0}, {1e300, 1e300, 0}, unit, true},      // from inside to far out
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LineInWindow(Line(c.a, c.b), c.w), c.visible)
+        << c.a.x << " " << c.a.y << " - " << c.b.x << " " << c.b.y;
+  }
 }
 
 TEST(DrawDrawing, AnArcSeenCloseUpStaysVisibleOnEveryRedraw) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <utility>
+
 #include "dxf/Geometry.h"
 #include "render/ViewTransform.h"
 
@@ -82,6 +86,88 @@ TEST(ViewState, FitsTheExtents) {
   EXPECT_EQ(v.ViewHeight, 10);
   EXPECT_EQ(v.ZoomFactor, 0.9);
   EXPECT_EQ(v.ColorMode, 0);
+}
+
+TEST(ViewState, FarExtentsGiveAFiniteViewThatHoldsThem) {
+  const double max = std::numeric_limits<double>::max();
+  const dxf::TBox cases[] = {
+      {{-1e308, 0, 0}, {1e308, 0, 0}},           // wider than the largest double
+      {{-max, -max, 0}, {max, max, 0}},          // every double
+      {{1e308, 1.5e308, 0}, {1.7e308, max, 0}},  // the sum of the sides overflows
+      {{-max, 5, 0}, {-max / 2, 7, 0}},
+      {{0, 0, 0}, {10, 10, 0}},  // a small drawing, and one far point
+      {{0, 0, 0}, {max, 10, 0}},
+      {{-1e-300, -1e-300, 0}, {1e-300, 1e-300, 0}},
+  };
+  for (const dxf::TBox& e : cases) {
+    const ViewState v = FitView(e);
+    SCOPED_TRACE(testing::Message() << e.lowerLeft.x << " " << e.lowerLeft.y << " - "
+                                    << e.upperRight.x << " " << e.upperRight.y);
+    EXPECT_TRUE(std::isfinite(v.ViewCenter.x) && std::isfinite(v.ViewCenter.y));
+    EXPECT_TRUE(std::isfinite(v.ViewWidth) && std::isfinite(v.ViewHeight));
+    for (auto [w, h] : {std::pair{800, 600}, {1, 1}, {5000, 5000}}) {
+      const double s = ViewScale(v, w, h);
+      EXPECT_TRUE(std::isfinite(s) && s > 0) << w << " x " << h << ": " << s;
+      const ViewWindow win = VisibleWindow(v, s, w, h);
+      EXPECT_TRUE(std::isfinite(win.minx) && std::isfinite(win.maxx) && std::isfinite(win.miny) &&
+                  std::isfinite(win.maxy));
+      EXPECT_TRUE(std::isfinite(ScreenToWorld({0, 0}, w, h, v).x));
+      // The corners of the extents land on the canvas. A side longer than the largest double
+      // was held at it, up to half as long: there they land up to half the canvas beyond.
+      const bool held =
+          std::isinf(e.upperRight.x - e.lowerLeft.x) || std::isinf(e.upperRight.y - e.lowerLeft.y);
+      const int mx = held ? w / 2 + 1 : 0, my = held ? h / 2 + 1 : 0;
+      for (const TAcadPoint& corner : {e.lowerLeft, e.upperRight}) {
+        const ScreenPoint p =
+            WorldToScreen(dxf::SubPointXY(corner, v.ViewCenter), s, {w / 2, h / 2});
+        EXPECT_GE(p.x, -mx);
+        EXPECT_LE(p.x, w + mx);
+        EXPECT_GE(p.y, -my);
+        EXPECT_LE(p.y, h + my);
+      }
+    }
+    EXPECT_TRUE(ViewIsUsable(v, 800, 600));
+  }
+  // The middle of a box whose sides are each beyond half the largest double.
+  EXPECT_EQ(FitView({{1e308, 0, 0}, {1.5e308, 0, 0}}).ViewCenter.x, 1.25e308);
+  EXPECT_EQ(FitView({{-1e308, 0, 0}, {1e308, 0, 0}}).ViewWidth, max);
+}
+
+TEST(ViewState, ChangesToAnUnusableViewAreNotApplied) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double tiny = std::numeric_limits<double>::denorm_min();
+  struct Case {
+    const char* what;
+    ViewState changed;
+    bool applied;
+  };
+  auto zoomed = [](double zoom) {
+    ViewState v = View(0, 0, 10, 10);
+    v.ZoomFactor = zoom;
+    return v;
+  };
+  const Case cases[] = {
+      {"an ordinary zoom", View(3, 4, 20, 15), true},
+      {"a single horizontal line", View(0, 0, 20, 0), true},
+      {"the whole range of doubles", View(0, 0, 1.7e308, 1.7e308), true},
+      {"no size", View(3, 4, 0, 0), false},
+      {"an infinite width", View(0, 0, inf, 10), false},
+      {"a width that is not a number", View(0, 0, nan, 10), false},
+      {"a centre that is not a number", View(nan, 0, 10, 10), false},
+      {"an infinite centre", View(0, -inf, 10, 10), false},
+      {"a scale that rounds to zero", View(0, 0, tiny, tiny), false},
+      {"no zoom", zoomed(0), false},
+      {"an infinite zoom", zoomed(inf), false},
+  };
+  for (const Case& c : cases) {
+    ViewState view = View(1, 2, 30, 40);
+    EXPECT_EQ(ApplyViewChange(view, c.changed, 800, 600), c.applied) << c.what;
+    const ViewState expected = c.applied ? c.changed : View(1, 2, 30, 40);
+    EXPECT_EQ(view.ViewCenter, expected.ViewCenter) << c.what;
+    EXPECT_EQ(view.ViewWidth, expected.ViewWidth) << c.what;
+    EXPECT_EQ(view.ViewHeight, expected.ViewHeight) << c.what;
+  }
 }
 
 TEST(InvertColor, IgnoresTheTopByte) {
