@@ -93,12 +93,14 @@ BENCHMARK_CAPTURE(Redraw, pan_drag_quick, 1.0, false, true)->Unit(benchmark::kMi
 // With `heights` 2,000 they come in heights from 0.2 to 120 units in even ratios (as scaled
 // blocks and details give them), 50 texts of each, mixed; with 1 every text has their mean,
 // 18.7 units. Fitted into 800 × 600 the texts are 0.2 to 112 pixels high (the mean 18), into
-// 5000 × 5000 1.2 to 702 pixels (the mean 110).
-dxf::Drawing MakeTextDrawing(int heights) {
+// 5000 × 5000 1.2 to 702 pixels (the mean 110). With `tallest` 2,500 the heights run from 0.2 to
+// 2,500 units instead (a sheet with details and its title lettering): the 800 × 600 view then
+// asks for well over a thousand pixel heights.
+dxf::Drawing MakeTextDrawing(int heights, double tallest = 120) {
   constexpr int kColumns = 400, kRows = 250, kHeights = 2000;
   std::vector<double> h(kHeights);
   for (int k = 0; k < kHeights; ++k)
-    h[size_t(k)] = 0.2 * std::pow(600.0, double(k) / (kHeights - 1));
+    h[size_t(k)] = 0.2 * std::pow(tallest / 0.2, double(k) / (kHeights - 1));
   const double mean = std::accumulate(h.begin(), h.end(), 0.0) / kHeights;
   dxf::Drawing d;
   d.LayerAry.resize(1);
@@ -131,8 +133,10 @@ dxf::Drawing MakeTextDrawing(int heights) {
 void TextHeights(benchmark::State& state) {
   const int heights = int(state.range(0)), width = int(state.range(1)),
             height = int(state.range(2));
-  static dxf::Drawing many = MakeTextDrawing(2000), one = MakeTextDrawing(1);
-  dxf::Drawing& d = heights == 1 ? one : many;
+  const bool tall = state.range(3) != 0;
+  static dxf::Drawing many = MakeTextDrawing(2000), one = MakeTextDrawing(1),
+                      manyTall = MakeTextDrawing(2000, 2500), oneTall = MakeTextDrawing(1, 2500);
+  dxf::Drawing& d = tall ? (heights == 1 ? oneTall : manyTall) : (heights == 1 ? one : many);
   const ViewState v = FitView(d.DrawingExtents);
   QImage img(width, height, QImage::Format_RGB32);
   DrawOptions o = DrawOptions::ForCanvas(width, height);
@@ -146,11 +150,13 @@ void TextHeights(benchmark::State& state) {
 }
 
 BENCHMARK(TextHeights)
-    ->ArgNames({"heights", "w", "h"})
-    ->Args({1, 800, 600})
-    ->Args({2000, 800, 600})
-    ->Args({1, 5000, 5000})
-    ->Args({2000, 5000, 5000})
+    ->ArgNames({"heights", "w", "h", "tall"})
+    ->Args({1, 800, 600, 0})
+    ->Args({2000, 800, 600, 0})
+    ->Args({1, 5000, 5000, 0})
+    ->Args({2000, 5000, 5000, 0})
+    ->Args({1, 800, 600, 1})
+    ->Args({2000, 800, 600, 1})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
