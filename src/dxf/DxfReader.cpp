@@ -93,13 +93,6 @@ bool ModelSpaceOnly(Kind k) {
 
 using namespace fields;
 
-bool IsAscii(std::string_view bytes) {
-  for (char c : bytes) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
 // Lets the layer index be searched by a view of a record's name.
 struct NameHash {
   using is_transparent = void;

@@ -2,23 +2,23 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QByteArray>
-#include <QProcess>
-#include <QStringList>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tool/RunTool.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> SplitLines(const QByteArray& out) {
+std::vector<std::string> SplitLines(const std::string& out) {
   std::vector<std::string> lines;
-  for (const QByteArray& line : out.split('\n'))
-    lines.push_back(line.toStdString());
-  if (!lines.empty() && lines.back().empty()) lines.pop_back();
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
   return lines;
 }
 
@@ -29,16 +29,14 @@ TEST(ScanCommand, EachResultStaysOnOneLineInItsDisplayForm) {
   for (const char* name : {"a\nb.txt", "caf\xe9.txt", "plain.txt", "tab\there.txt", "del\x7f.txt"})
     std::ofstream(tree / name) << "x";
 
-  QProcess tool;
-  tool.start(KESTREL_TOOL, {"scan", QString::fromStdString(tree.native()), "*.txt"});
-  ASSERT_TRUE(tool.waitForFinished(30000));
-  const QByteArray out = tool.readAllStandardOutput();
-  const QByteArray err = tool.readAllStandardError();
+  const kestrel::test::ToolRun tool =
+      kestrel::test::RunTool({"scan", tree.native(), "*.txt"}, 0, std::chrono::seconds(30));
   fs::remove_all(tree);
-  EXPECT_EQ(tool.exitCode(), 0) << err.toStdString();
+  ASSERT_TRUE(tool.ended);
+  EXPECT_EQ(tool.status, 0) << tool.err;
 
   std::vector<std::string> paths;
-  for (const std::string& line : SplitLines(out)) {
+  for (const std::string& line : SplitLines(tool.out)) {
     ASSERT_GT(line.size(), 11u) << line;
     paths.push_back(line.substr(11));  // after "[yy/mm/dd] "
   }
@@ -46,7 +44,7 @@ TEST(ScanCommand, EachResultStaysOnOneLineInItsDisplayForm) {
   EXPECT_EQ(paths, (std::vector<std::string>{t + "/a\u240Ab.txt", t + "/caf\uFFFD.txt",
                                              t + "/del\u2421.txt", t + "/plain.txt",
                                              t + "/tab\u2409here.txt"}));
-  EXPECT_EQ(err.toStdString(), " 5 / 5 検索を終了しました.\n");
+  EXPECT_EQ(tool.err, " 5 / 5 検索を終了しました.\n");
 }
 
 }  // namespace
