@@ -30,6 +30,7 @@
 #include "app/ListCommands.h"
 #include "app/MessageBoxes.h"
 #include "app/ResultListModel.h"
+#include "app/TextExtraction.h"
 #include "preview/ImageBox.h"
 #include "preview/PreviewDispatch.h"
 #include "preview/TextTab.h"
@@ -116,6 +117,10 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
   BuildLeftPanel();
   BuildTabs();
   BuildStatusArea();
+  extraction_ = new TextExtraction(
+      {tabs_, 0, textTab_->View(), progressBar_, extractButton_, [this] { return SelectedPath(); },
+       [this] { return pdfAvailable_; }, messages_},
+      this);
   BuildResultMenu();
   BuildFolderMenu();
 
@@ -299,8 +304,9 @@ void MainWindow::BuildResultMenu() {
   struct Item {
     const char* caption;
     bool checkable;
+    QAction* own = nullptr;  // a row that its subsystem made
   };
-  // nullptr: a separator. The menu ends with one, as designed.
+  // No caption and no row: a separator. The menu ends with one, as designed.
   const Item items[] = {{"ODAFileConverter を登録", false},
                         {"変換中 FileConverter.exe を表示する", true},
                         {nullptr, false},
@@ -319,12 +325,16 @@ void MainWindow::BuildResultMenu() {
                         {nullptr, false},
                         {"■ エクスプローラでフォルダを開く", false},
                         {nullptr, false},
-                        {"■ PDF から TEXT を抽出", false},
-                        {"PDF Text 抽出に Pdfium.dll を使う", true},
+                        {nullptr, false, extraction_->ExtractAction()},
+                        {nullptr, false, extraction_->UsesPdfiumAction()},
                         {nullptr, false},
                         {"■ バージョン情報", false},
                         {nullptr, false}};
   for (const Item& item : items) {
+    if (item.own) {
+      resultMenu_->addAction(item.own);
+      continue;
+    }
     if (!item.caption) {
       resultMenu_->addSeparator();
       continue;
@@ -337,7 +347,7 @@ void MainWindow::BuildResultMenu() {
   dateOrderAction_->setChecked(true);
   targetAction_ = menuAction("ターゲット CAD");
   showConverterAction_ = menuAction("変換中 FileConverter.exe を表示する");
-  usesPdfiumAction_ = menuAction("PDF Text 抽出に Pdfium.dll を使う");
+  usesPdfiumAction_ = extraction_->UsesPdfiumAction();
 }
 
 void MainWindow::BuildFolderMenu() {

@@ -34,6 +34,7 @@ namespace kestrel::app {
 
 class CatalogueController;
 class DrawingPreview;
+class TextExtraction;
 class ResultListModel;
 
 // Where the window keeps its files and how it talks to the user; tests give their own.
@@ -66,6 +67,7 @@ class MainWindow : public QMainWindow {
   bool pdfAvailable() const { return pdfAvailable_; }
   const std::string& targetProgId() const { return settings_.targetProgId; }
   CatalogueController* catalogue() const { return catalogue_; }
+  TextExtraction* extraction() const { return extraction_; }
 
   // Sets the three captions that name the target CAD program.
   void ApplyTargetCaptions(const std::string& name);
@@ -204,6 +206,7 @@ class MainWindow : public QMainWindow {
   CatalogueController* catalogue_ = nullptr;
   std::unique_ptr<preview::PreviewDispatch> preview_;
   DrawingPreview* drawingPreview_ = nullptr;
+  TextExtraction* extraction_ = nullptr;
 };
 
 }  // namespace kestrel::app
