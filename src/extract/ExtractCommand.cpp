@@ -38,7 +38,10 @@ void RunPdfEngine(const ExtractRequest& request, ExtractTarget& target) {
   for (int i = 0; i < pages; ++i) {
     target.SetProgress(i + 1, pages);
     target.Pump();
-    if (!target.StillWanted()) return;
+    if (!target.StillWanted()) {
+      target.SetProgress(0, pages);
+      return;
+    }
     if (request.pdfView.showPage && request.pdfView.openFileName &&
         request.pdfView.openFileName() == request.path)
       request.pdfView.showPage(i);
@@ -70,7 +73,7 @@ void RunLibrary(const ExtractRequest& request, const std::string& upperExt, Extr
     target.AddLines(step);
     target.SetProgress(int(i + step.size()), count);
     target.Pump();
-    if (!target.StillWanted()) return;
+    if (!target.StillWanted()) break;
   }
   target.SetProgress(0, count);
   target.Pump();

@@ -11,7 +11,9 @@ constexpr int kEntityExpansionLimit = 4096;
 // Reads what the reader has; false when the document is broken (not merely unfinished).
 bool Drain(QXmlStreamReader& reader, const std::function<void(QXmlStreamReader&)>& token,
            const TextOut& out) {
-  while (!reader.atEnd() && !out.Full()) {
+  // atEnd() is also true while the reader waits for more data, so the loop asks readNext(),
+  // which goes on after addData().
+  while (!out.Full() && !reader.isEndDocument()) {
     reader.readNext();
     if (reader.hasError()) return reader.error() == QXmlStreamReader::PrematureEndOfDocumentError;
     token(reader);
@@ -41,7 +43,7 @@ bool WalkXmlPart(ZipArchive& zip, std::string_view name,
           return false;
         }
         if (poll) poll();
-        return !out.Full() && !reader.atEnd();
+        return !out.Full() && !reader.isEndDocument();
       },
       error);
   if (!read) return false;
