@@ -176,7 +176,9 @@ class RtfText {
         if (fallback_ > 0) {
           --fallback_;
         } else if (!State().skip) {
-          if (static_cast<unsigned char>(c) >= 0x80) {
+          // A double-byte character's second byte may come raw after an escaped first one
+          // ("\'82P").
+          if (static_cast<unsigned char>(c) >= 0x80 || EndsInLeadByte()) {
             bytes_ += c;
           } else {
             FlushBytes();
@@ -350,6 +352,22 @@ class RtfText {
     } else if (w == "emspace" || w == "enspace" || w == "qmspace") {
       out_.Append(' ');
     }
+  }
+
+  // Whether the collected bytes end with the first byte of a double-byte character.
+  bool EndsInLeadByte() {
+    if (bytes_.empty()) return false;
+    const int cp = State().codePage ? State().codePage : documentCodePage_;
+    if (cp != 932 && cp != 936 && cp != 949 && cp != 950) return false;
+    size_t i = 0;
+    while (i < bytes_.size()) {
+      const auto b = static_cast<unsigned char>(bytes_[i]);
+      const bool lead = cp == 932 ? ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
+                                  : (b >= 0x81 && b <= 0xFE);
+      if (lead && i + 1 == bytes_.size()) return true;
+      i += lead ? 2 : 1;
+    }
+    return false;
   }
 
   // Bytes collected from \'xx and raw characters, decoded together so that a double-byte

@@ -126,8 +126,8 @@ TEST(ExtractRtf, CodePagesUnicodeDestinationsAndMarks) {
       "{\\f1 caf\\'e9}\\tab\\{x\\}"
       "{\\pict\\pngblip 89504e47}{\\*\\shppict{\\pict 00}}{\\field{\\*\\fldinst HYPERLINK}"
       "{\\fldrslt \\'83\\'8a\\'83\\'93\\'83\\'4e}}\\par\n"
-      "\\uc2\\u12354\\'82\\'a0 end}";
-  EXPECT_EQ(Text(rtf, ".rtf"), "日本語\r\n本😀\r\ncafé\t{x}リンク\r\nあ end");
+      "\\uc2\\u12354\\'82\\'a0 end \\'82P\\'94\\'c5}";
+  EXPECT_EQ(Text(rtf, ".rtf"), "日本語\r\n本😀\r\ncafé\t{x}リンク\r\nあ end １版");
 }
 
 TEST(ExtractHtml, CharsetsScriptsEntitiesAndBlocks) {
