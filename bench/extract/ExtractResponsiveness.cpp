@@ -41,6 +41,9 @@ int main(int argc, char** argv) {
     QTimer timer;
     timer.setInterval(1);
     QObject::connect(&timer, &QTimer::timeout, [&] {
+      if (std::getenv("KESTREL_GAPS") && sinceTick.elapsed() > 40)
+        std::fprintf(stderr, "  gap %lld ms ending at %.3f s\n",
+                     static_cast<long long>(sinceTick.elapsed()), total.elapsed() / 1000.0);
       longest = std::max(longest, sinceTick.elapsed());
       sinceTick.restart();
       ++ticks;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Extraction against its peers on the same generated files, in one run: kestrel-tool extract
-# and docx2txt, xlsx2csv, unrtf, pdftotext taking turns, five runs each, medians; then how
+# and docx2txt, xlsx2csv, unrtf, pdftotext taking turns, RUNS runs each (5), medians; then how
 # live the window stays during each extraction.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -9,7 +9,7 @@ DIR=${KBENCH:-/tmp/kestrel-bench}/extract
 [ -f "$DIR/pages200.pdf" ] || python3 bench/extract/gen_documents.py "$DIR"
 TOOL=$BUILD/src/tool/kestrel-tool
 python3 - "$TOOL" "$DIR" <<'PY'
-import statistics, subprocess, sys, time
+import os, statistics, subprocess, sys, time
 tool, d = sys.argv[1], sys.argv[2]
 cases = [
     ("large.docx", [tool, "extract", d + "/large.docx"], ["docx2txt", d + "/large.docx", "-"]),
@@ -27,7 +27,7 @@ print("| file | kestrel-tool extract | peer | peer's time | peer / kestrel |")
 print("|---|---:|---|---:|---:|")
 for name, mine, peer in cases:
     a, b = [], []
-    for _ in range(5):
+    for _ in range(int(os.environ.get("RUNS", "5"))):
         a.append(run(mine))
         b.append(run(peer))
     ma, mb = statistics.median(a), statistics.median(b)

@@ -13,12 +13,19 @@ namespace {
 
 // Lines added between two looks at the event queue: small enough that the window stays live,
 // large enough that adding does not cost a call per line.
-constexpr size_t kLinesPerStep = 4096;
+constexpr size_t kLinesPerStep = 1024;
 
-// Ends the update however the command leaves.
+// Ends the update however the command leaves, unless it was ended in order already.
 struct UpdateGuard {
   ExtractTarget& target;
-  ~UpdateGuard() { target.EndUpdate(); }
+  bool ended = false;
+  void End() {
+    ended = true;
+    target.EndUpdate();
+  }
+  ~UpdateGuard() {
+    if (!ended) target.EndUpdate();
+  }
 };
 
 void RunPdfEngine(const ExtractRequest& request, ExtractTarget& target) {
@@ -75,6 +82,7 @@ void RunLibrary(const ExtractRequest& request, const std::string& upperExt, Extr
     target.Pump();
     if (!target.StillWanted()) break;
   }
+  guard.End();
   target.SetProgress(0, count);
   target.Pump();
 }

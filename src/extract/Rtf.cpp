@@ -16,6 +16,8 @@ namespace {
 
 // Group states kept; deeper groups share the deepest one's state (they are counted).
 constexpr size_t kMostGroupStates = 4096;
+// Bytes of RTF read between two polls.
+constexpr size_t kPollEvery = size_t(1) << 17;
 
 struct GroupState {
   bool skip = false;  // inside a destination whose text is not the document's
@@ -147,11 +149,11 @@ class RtfText {
 
   void Run(std::string_view s) {
     size_t i = 0;
-    size_t nextPoll = 1 << 20;
+    size_t nextPoll = kPollEvery;
     while (i < s.size() && !out_.Full()) {
       if (i >= nextPoll) {
         if (poll_) poll_();
-        nextPoll = i + (1 << 20);
+        nextPoll = i + kPollEvery;
       }
       const char c = s[i];
       if (c == '{') {

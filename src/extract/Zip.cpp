@@ -62,7 +62,7 @@ bool ZipArchive::Stream(std::string_view name, const std::function<bool(std::str
     }
     return false;
   }
-  std::vector<char> buffer(size_t(1) << 16);
+  std::vector<char> buffer(size_t(1) << 15);
   bool ok = true;
   for (;;) {
     const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
