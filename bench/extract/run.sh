@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Extraction against its peers on the same generated files, in one run: kestrel-tool extract
 # and docx2txt, xlsx2csv, unrtf, pdftotext taking turns, RUNS runs each (5), medians; then how
-# live the window stays during each extraction.
+# live the window stays during each extraction. CASES=large.rtf,pages200.pdf runs only those.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 BUILD=${BUILD:-build-bench}
@@ -25,7 +25,10 @@ def run(cmd):
     return time.perf_counter() - t
 print("| file | kestrel-tool extract | peer | peer's time | peer / kestrel |")
 print("|---|---:|---|---:|---:|")
+only = os.environ.get("CASES", "")
 for name, mine, peer in cases:
+    if only and not any(name.startswith(c) for c in only.split(",")):
+        continue
     a, b = [], []
     for _ in range(int(os.environ.get("RUNS", "5"))):
         a.append(run(mine))
