@@ -84,11 +84,17 @@ class LeftPanel : public QWidget {
 
 }  // namespace
 
+bool IsInstalledProgram(const QString& exeDir) {
+  return QFileInfo::exists(exeDir + "/../share/applications/kestrel.desktop");
+}
+
 AppEnvironment DefaultEnvironment() {
   AppEnvironment env;
   const QString exeDir = QCoreApplication::applicationDirPath();
   QString folder = exeDir;
-  if (!QFileInfo(exeDir).isWritable()) {
+  // An installed program shares its folder with every user (and root may write there), so
+  // only a copy of its own, e.g. a build or an unpacked archive, keeps settings beside itself.
+  if (IsInstalledProgram(exeDir) || !QFileInfo(exeDir).isWritable()) {
     folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(folder);
   }
@@ -142,7 +148,7 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
   catalogue_->clearPreviews = [this] { ClearPreviews(); };
   catalogue_->pickFolder = [this]() -> std::optional<QString> {
     QString dir = QFileDialog::getExistingDirectory(
-        this, "フォルダの指定", QString(),
+        this, "フォルダの指定", QDir::homePath(),
         QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly | QFileDialog::DontResolveSymlinks);
     if (dir.isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(dir);
@@ -212,6 +218,8 @@ void MainWindow::BuildLeftPanel() {
   resultList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   resultList_->setContextMenuPolicy(Qt::CustomContextMenu);
   resultList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // A line too long for the list keeps its date and its file name; the folders between give way.
+  resultList_->setTextElideMode(Qt::ElideMiddle);
   panel->resultList = resultList_;
 }
 

@@ -45,9 +45,11 @@ struct AppEnvironment {
   bool forcePdfUnavailable = false;
 };
 
-// The environment of the installed program: settings beside the executable when that folder
-// is writable, else in the user's configuration folder.
+// The environment of the program: settings in the user's configuration folder when the program
+// is installed (its desktop entry in ../share/applications) or its folder is not writable, else
+// beside the executable.
 AppEnvironment DefaultEnvironment();
+bool IsInstalledProgram(const QString& exeDir);
 
 // Kestrel's own folder for DXF files converted from DWG; only its "*.dxf" files are deleted
 // at shut-down.
