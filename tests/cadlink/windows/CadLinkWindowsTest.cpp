@@ -235,6 +235,8 @@ int wmain(int argc, wchar_t** argv) {
   UnregisteredProgId();
   {
     test::FakeCadServer server;
+    if (server.MachineWide())
+      std::printf("note: the fake's ProgID had to be registered under HKEY_CLASSES_ROOT\n");
     NotRunning();
     const bool started = server.Start();
     Check(started, "the fake program starts");

@@ -27,6 +27,8 @@ class FakeCadServer {
   std::vector<std::wstring> Received();
   void ClearReceived();
   HWND Window() const { return window_; }
+  // True when the user's own classes were not enough for the ProgID lookup.
+  bool MachineWide() const { return machineWide_; }
   void Minimise();
   bool IsMinimised() const { return IsIconic(window_) != FALSE; }
 
