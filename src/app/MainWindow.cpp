@@ -30,6 +30,8 @@
 #include "app/ListCommands.h"
 #include "app/MessageBoxes.h"
 #include "app/ResultListModel.h"
+#include "cadlink/CadLink.h"
+#include "cadlink/CadSession.h"
 #include "preview/ImageBox.h"
 #include "preview/PreviewDispatch.h"
 #include "preview/TextTab.h"
@@ -122,6 +124,7 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
   BuildLeftPanel();
   BuildTabs();
   BuildStatusArea();
+  BuildCadLink();
   BuildResultMenu();
   BuildFolderMenu();
 
@@ -302,11 +305,28 @@ QWidget* MainWindow::BuildDrawingTab() {
   return tab;
 }
 
+// The CAD link with the target dialog, created hidden for the life of the window.
+void MainWindow::BuildCadLink() {
+  cadlink::CadLinkHooks hooks;
+  hooks.window = this;
+  hooks.tablePath = TargetTablePath();
+  hooks.messages = messages_;
+  hooks.selectedPath = [this] { return SelectedPath(); };
+  hooks.targetProgId = [this] { return settings_.targetProgId; };
+  hooks.chooseTarget = [this](const cadlink::TargetCadLogic::Choice& choice) {
+    settings_.targetProgId = choice.targetProgId;
+    ApplyTargetCaptions(choice.name);
+  };
+  hooks.makeSession = env_.cadSession;
+  cadLink_ = new cadlink::CadLink(std::move(hooks), this);
+}
+
 void MainWindow::BuildResultMenu() {
   resultMenu_ = new QMenu(this);
   struct Item {
     const char* caption;
     bool checkable;
+    QAction* supplied = nullptr;  // a row that a component owns
   };
   // nullptr: a separator. The menu ends with one, as designed.
   const Item items[] = {{"ODAFileConverter を登録", false},
@@ -316,9 +336,9 @@ void MainWindow::BuildResultMenu() {
                         {nullptr, false},
                         {"■ 関連付けられたアプリで開く", false},
                         {nullptr, false},
-                        {"ターゲット CAD", false},
-                        {"■ CAD へ挿入（リストをダブルクリック）", false},
-                        {"■ CAD へロード", false},
+                        {nullptr, false, cadLink_->TargetAction()},
+                        {nullptr, false, cadLink_->InsertAction()},
+                        {nullptr, false, cadLink_->LoadAction()},
                         {nullptr, false},
                         {"■ メモ帳で開く", false},
                         {nullptr, false},
@@ -333,6 +353,10 @@ void MainWindow::BuildResultMenu() {
                         {"■ バージョン情報", false},
                         {nullptr, false}};
   for (const Item& item : items) {
+    if (item.supplied) {
+      resultMenu_->addAction(item.supplied);
+      continue;
+    }
     if (!item.caption) {
       resultMenu_->addSeparator();
       continue;
@@ -343,7 +367,7 @@ void MainWindow::BuildResultMenu() {
   }
   dateOrderAction_ = menuAction("検索後、日付順で表示");
   dateOrderAction_->setChecked(true);
-  targetAction_ = menuAction("ターゲット CAD");
+  targetAction_ = cadLink_->TargetAction();
   showConverterAction_ = menuAction("変換中 FileConverter.exe を表示する");
   usesPdfiumAction_ = menuAction("PDF Text 抽出に Pdfium.dll を使う");
 }
@@ -420,6 +444,7 @@ void MainWindow::ConnectCommands() {
           });
   connect(menuAction("■ バージョン情報"), &QAction::triggered, this,
           [this] { ShowVersion(messages_); });
+  cadLink_->Connect(button6_, button9_, resultList_);
 }
 
 void MainWindow::ConnectPreview() {
@@ -562,6 +587,7 @@ void MainWindow::StartUp() {
   ApplyTargetName();
 
   // 14. The message filter for calls into the CAD program.
+  cadLink_->RegisterMessageFilter();
 }
 
 void MainWindow::ApplyTargetName() {
@@ -648,6 +674,7 @@ void MainWindow::ShutDown() {
   // 5. The DXF files converted from DWG.
   DeleteDxfFiles(ConversionFolder(env_));
   // 6. The message filter.
+  cadLink_->RevokeMessageFilter();
 }
 
 }  // namespace kestrel::app

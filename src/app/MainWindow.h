@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +31,11 @@ class PreviewDispatch;
 class TextTab;
 }  // namespace kestrel::preview
 
+namespace kestrel::cadlink {
+class CadLink;
+class CadSession;
+}  // namespace kestrel::cadlink
+
 namespace kestrel::app {
 
 class CatalogueController;
@@ -43,6 +49,8 @@ struct AppEnvironment {
   std::string defaultTopFolder;  // the folder box's text on a first start
   MessageSink messages;          // empty: message boxes
   bool forcePdfUnavailable = false;
+  // How the CAD link reaches the CAD program; empty: the platform's COM automation.
+  std::function<std::unique_ptr<cadlink::CadSession>()> cadSession;
 };
 
 // The environment of the program: settings in the user's configuration folder when the program
@@ -68,6 +76,7 @@ class MainWindow : public QMainWindow {
   bool pdfAvailable() const { return pdfAvailable_; }
   const std::string& targetProgId() const { return settings_.targetProgId; }
   CatalogueController* catalogue() const { return catalogue_; }
+  cadlink::CadLink* cadLink() const { return cadLink_; }
 
   // Sets the three captions that name the target CAD program.
   void ApplyTargetCaptions(const std::string& name);
@@ -139,6 +148,7 @@ class MainWindow : public QMainWindow {
   QWidget* BuildTextTab();
   QWidget* BuildPdfTab();
   QWidget* BuildDrawingTab();
+  void BuildCadLink();
   void BuildResultMenu();
   void BuildFolderMenu();
   void BuildStatusArea();
@@ -204,6 +214,7 @@ class MainWindow : public QMainWindow {
   QAction* usesPdfiumAction_ = nullptr;
 
   CatalogueController* catalogue_ = nullptr;
+  cadlink::CadLink* cadLink_ = nullptr;
   std::unique_ptr<preview::PreviewDispatch> preview_;
   DrawingPreview* drawingPreview_ = nullptr;
 };

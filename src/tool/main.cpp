@@ -21,6 +21,8 @@ constexpr Command kCommands[] = {
     {"render", "render FILE OUT.png [--size WxH]", kestrel::tool::RunRender},
     {"lisp-tokens", "lisp-tokens FILE", kestrel::tool::RunLispTokens},
     {"sniff", "sniff FILE", kestrel::tool::RunSniff},
+    {"cad-command", "cad-command insert|lisp PATH", kestrel::tool::RunCadCommand},
+    {"target-dialog", "target-dialog TABLE --target PROGID", kestrel::tool::RunTargetDialog},
 };
 
 int Usage() {
