@@ -30,6 +30,10 @@ class PreviewDispatch;
 class TextTab;
 }  // namespace kestrel::preview
 
+namespace kestrel::dwg {
+class DwgConverter;
+}
+
 namespace kestrel::app {
 
 class CatalogueController;
@@ -66,6 +70,7 @@ class MainWindow : public QMainWindow {
   bool pdfAvailable() const { return pdfAvailable_; }
   const std::string& targetProgId() const { return settings_.targetProgId; }
   CatalogueController* catalogue() const { return catalogue_; }
+  dwg::DwgConverter* dwgConverter() const { return dwgConverter_; }
 
   // Sets the three captions that name the target CAD program.
   void ApplyTargetCaptions(const std::string& name);
@@ -198,12 +203,12 @@ class MainWindow : public QMainWindow {
   QMenu* folderMenu_ = nullptr;
   QAction* dateOrderAction_ = nullptr;
   QAction* targetAction_ = nullptr;
-  QAction* showConverterAction_ = nullptr;
   QAction* usesPdfiumAction_ = nullptr;
 
   CatalogueController* catalogue_ = nullptr;
   std::unique_ptr<preview::PreviewDispatch> preview_;
   DrawingPreview* drawingPreview_ = nullptr;
+  dwg::DwgConverter* dwgConverter_ = nullptr;
 };
 
 }  // namespace kestrel::app
