@@ -29,8 +29,9 @@ struct TDwgPicture {
   std::string reason;  // for Abort
 };
 
-// The decoder's allocation limit: far above any stored preview.
-inline constexpr int kDecodeLimitMiB = 256;
+// The decoder's allocation limit: a 4096 x 4096 picture, far above any stored preview (a few
+// hundred pixels a side), so that a few run-length bytes cannot ask for gigabytes.
+inline constexpr int kDecodeLimitMiB = 64;
 
 // Decodes a BMP or PNG stream as it came out of the file, converted to 32-bit pixels. A null
 // image when it cannot be decoded.
