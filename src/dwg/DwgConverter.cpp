@@ -17,6 +17,10 @@
 #include "dwg/ConverterCommand.h"
 #include "preview/core/PreviewRules.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace kestrel::dwg {
 namespace {
 
@@ -128,9 +132,7 @@ bool DwgConverter::RunConverter(const std::string& converterPath, const std::str
   // The folder is Kestrel's own; a converter cannot write into a folder that is not there.
   QDir().mkpath(FromBytes(outputFolder_));
   const std::vector<std::string> arguments = ConverterArguments(dwgPath, outputFolder_);
-  // Shown or hidden is a matter of the Windows desktop; a program started here has no say in
-  // how its window opens.
-  (void)ShowsConverterWindow(show, arguments);
+  const bool visible = ShowsConverterWindow(show, arguments);
   QStringList list;
   for (const std::string& a : arguments)
     list.push_back(FromBytes(a));
@@ -141,6 +143,15 @@ bool DwgConverter::RunConverter(const std::string& converterPath, const std::str
   process.setStandardInputFile(QProcess::nullDevice());
   process.setStandardOutputFile(QProcess::nullDevice());
   process.setStandardErrorFile(QProcess::nullDevice());
+#ifdef _WIN32
+  process.setCreateProcessArgumentsModifier([visible](QProcess::CreateProcessArguments* a) {
+    a->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+    a->startupInfo->wShowWindow = visible ? SW_SHOWNORMAL : SW_HIDE;
+  });
+#else
+  // Elsewhere a program's window opens as its desktop decides; there is nothing to ask for.
+  (void)visible;
+#endif
   process.start(FromBytes(converterPath), list, QIODevice::ReadOnly);
   if (!process.waitForStarted(-1)) {
     Say(MessageKind::Error, "起動に失敗しました．", "エラー");

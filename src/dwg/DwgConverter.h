@@ -53,7 +53,8 @@ class DwgConverter : public QObject {
   // Asks for the converter program and keeps its path.
   void RegisterConverter();
   // Runs the converter on `dwgPath` and waits for it while events run; false when it could not
-  // be started. The window's show flag has no meaning for a program started here on Linux.
+  // be started. `show` (or a folder that is a drive root) opens its window on Windows; a
+  // program's window elsewhere opens as its desktop decides.
   bool RunConverter(const std::string& converterPath, const std::string& dwgPath, bool show);
 
  private:
