@@ -18,7 +18,7 @@ namespace {
 
 using test::MakeDib;
 using test::MakeDwg;
-using test::TDibSpec;
+using test::TDib;
 using test::TDwgLayout;
 
 constexpr QRgb kCyan = 0xFF00FFFF;
@@ -69,7 +69,7 @@ TEST(DwgPicture, EveryBitmapDepth) {
       {"32 bits with masks", 32, {}, 0, 0x2010E0, true},
   };
   for (Row& row : rows) {
-    TDibSpec d;
+    TDib d;
     d.depth = row.depth;
     d.palette = row.palette;
     if (!d.palette.empty()) d.palette[size_t(row.index)] = row.rgb;

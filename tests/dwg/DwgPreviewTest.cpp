@@ -16,7 +16,7 @@ namespace {
 using test::MakeDib;
 using test::MakeDwg;
 using test::PutU32;
-using test::TDibSpec;
+using test::TDib;
 using test::TDwgLayout;
 
 TDwgPreview Read(const std::string& bytes) {
@@ -25,7 +25,7 @@ TDwgPreview Read(const std::string& bytes) {
 }
 
 std::string Dib8() {
-  TDibSpec d;
+  TDib d;
   d.palette.assign(256, 0);
   d.palette[1] = 0xFF0000;
   d.index = [](int x, int y) { return x == y ? 1 : 0; };
@@ -73,7 +73,7 @@ TEST(DwgPreview, PixelOffsetFollowsTheDibHeader) {
               {4, 16, false, 118},   {24, 0, false, 54},           {32, 0, false, 54},
               {32, 0, true, 66}};
   for (const Row& row : rows) {
-    TDibSpec d;
+    TDib d;
     d.depth = row.depth;
     d.palette.assign(row.colours, 0x123456);
     d.index = [](int, int) { return 0; };

@@ -53,7 +53,7 @@ inline std::string MakeDwg(const std::string& picture, const TDwgLayout& l = {})
 // A device-independent bitmap (40-byte header, bottom-up rows) of `depth` bits per pixel.
 // `index(x, y)` gives the palette index for depths up to 8; `rgb(x, y)` the colour 0xRRGGBB
 // otherwise. A 32-bit picture with `bitFields` stores its three masks after the header.
-struct TDibSpec {
+struct TDib {
   int width = 16, height = 12, depth = 8;
   std::vector<uint32_t> palette;  // 0xRRGGBB; empty for 24 and 32 bits
   std::function<int(int, int)> index;
@@ -62,7 +62,7 @@ struct TDibSpec {
   bool topDown = false;
 };
 
-inline std::string MakeDib(const TDibSpec& d) {
+inline std::string MakeDib(const TDib& d) {
   std::string s;
   PutU32(s, 0, 40);
   PutU32(s, 4, uint32_t(d.width));
