@@ -32,6 +32,8 @@
 #include "app/ResultListModel.h"
 #include "cadlink/CadLink.h"
 #include "cadlink/CadSession.h"
+#include "dwg/DwgConverter.h"
+#include "dwg/ShowDwgPreview.h"
 #include "preview/ImageBox.h"
 #include "preview/PreviewDispatch.h"
 #include "preview/TextTab.h"
@@ -125,6 +127,7 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
   BuildTabs();
   BuildStatusArea();
   BuildCadLink();
+  dwgConverter_ = new dwg::DwgConverter(this, messages_, ConversionFolder(env_));
   BuildResultMenu();
   BuildFolderMenu();
 
@@ -328,10 +331,9 @@ void MainWindow::BuildResultMenu() {
     bool checkable;
     QAction* supplied = nullptr;  // a row that a component owns
   };
-  // nullptr: a separator. The menu ends with one, as designed.
-  const Item items[] = {{"ODAFileConverter を登録", false},
-                        {"変換中 FileConverter.exe を表示する", true},
-                        {nullptr, false},
+  // The converter's rows come first. nullptr: a separator. The menu ends with one, as designed.
+  resultMenu_->addActions(dwgConverter_->MenuActions());
+  const Item items[] = {{nullptr, false},
                         {"検索後、日付順で表示", true},
                         {nullptr, false},
                         {"■ 関連付けられたアプリで開く", false},
@@ -368,7 +370,6 @@ void MainWindow::BuildResultMenu() {
   dateOrderAction_ = menuAction("検索後、日付順で表示");
   dateOrderAction_->setChecked(true);
   targetAction_ = cadLink_->TargetAction();
-  showConverterAction_ = menuAction("変換中 FileConverter.exe を表示する");
   usesPdfiumAction_ = menuAction("PDF Text 抽出に Pdfium.dll を使う");
 }
 
@@ -445,6 +446,16 @@ void MainWindow::ConnectCommands() {
   connect(menuAction("■ バージョン情報"), &QAction::triggered, this,
           [this] { ShowVersion(messages_); });
   cadLink_->Connect(button6_, button9_, resultList_);
+
+  dwg::DwgConverter::Hooks& dwg = dwgConverter_->hooks();
+  dwg.selectedPath = [this] { return SelectedPath(); };
+  dwg.setStatus = [this](const QString& text) { edit4_->setText(text); };
+  dwg.tickShow = [this] { drawingShowBox_->setChecked(true); };
+  dwg.loadDxf = [this](const std::string& dxf) {
+    if (drawingPreview_) drawingPreview_->Load(dxf, image2_, progressBar_);
+  };
+  connect(dwgToDxfButton_, &QPushButton::clicked, dwgConverter_,
+          &dwg::DwgConverter::ConvertDwgToDxf);
 }
 
 void MainWindow::ConnectPreview() {
@@ -475,6 +486,9 @@ void MainWindow::ConnectPreview() {
   preview::PreviewHooks hooks;
   hooks.pdfAvailable = pdfAvailable_;
   hooks.clearDrawing = [this] { drawingPreview_->Clear(); };
+  hooks.showDwgPreview = [](const std::string& path, preview::ImageBox* target) {
+    if (dwg::ShowDwgPreview(path, target) == dwg::DwgPictureResult::Abort) throw SilentAbort{};
+  };
   hooks.loadDxfPreview = [this](const std::string& path, preview::ImageBox* target,
                                 QProgressBar* progress) {
     drawingPreview_->Load(path, target, progress);
@@ -566,7 +580,7 @@ void MainWindow::StartUp() {
   comboBox2_->setEditText(Q(settings_.topFolder));
   comboBox1_->setCurrentIndex(-1);
   comboBox1_->setEditText(Q(settings_.fileMask));
-  showConverterAction_->setChecked(settings_.showConverter);
+  dwgConverter_->SetSettings(settings_.converterPath, settings_.showConverter);
   edit2_->setText(Q(settings_.searchWords));
   checkBox4_->setChecked(settings_.searchOr);
   usesPdfiumAction_->setChecked(settings_.usesPdfium);
@@ -662,7 +676,8 @@ void MainWindow::ShutDown() {
   settings_.insertButtonCaption = button6_->text().toStdString();
   settings_.topFolder = comboBox2_->currentText().toStdString();
   settings_.fileMask = comboBox1_->currentText().toStdString();
-  settings_.showConverter = showConverterAction_->isChecked();
+  settings_.showConverter = dwgConverter_->showConverter();
+  settings_.converterPath = dwgConverter_->converterPath();
   settings_.searchWords = edit2_->text().toStdString();
   settings_.searchOr = checkBox4_->isChecked();
   settings_.usesPdfium = usesPdfiumAction_->isChecked();

@@ -35,6 +35,9 @@ namespace kestrel::cadlink {
 class CadLink;
 class CadSession;
 }  // namespace kestrel::cadlink
+namespace kestrel::dwg {
+class DwgConverter;
+}
 
 namespace kestrel::app {
 
@@ -77,6 +80,7 @@ class MainWindow : public QMainWindow {
   const std::string& targetProgId() const { return settings_.targetProgId; }
   CatalogueController* catalogue() const { return catalogue_; }
   cadlink::CadLink* cadLink() const { return cadLink_; }
+  dwg::DwgConverter* dwgConverter() const { return dwgConverter_; }
 
   // Sets the three captions that name the target CAD program.
   void ApplyTargetCaptions(const std::string& name);
@@ -210,13 +214,13 @@ class MainWindow : public QMainWindow {
   QMenu* folderMenu_ = nullptr;
   QAction* dateOrderAction_ = nullptr;
   QAction* targetAction_ = nullptr;
-  QAction* showConverterAction_ = nullptr;
   QAction* usesPdfiumAction_ = nullptr;
 
   CatalogueController* catalogue_ = nullptr;
   cadlink::CadLink* cadLink_ = nullptr;
   std::unique_ptr<preview::PreviewDispatch> preview_;
   DrawingPreview* drawingPreview_ = nullptr;
+  dwg::DwgConverter* dwgConverter_ = nullptr;
 };
 
 }  // namespace kestrel::app

@@ -16,5 +16,6 @@ int RunLispTokens(const Args& args);    // LispTokensCommand.cpp
 int RunSniff(const Args& args);         // SniffCommand.cpp
 int RunCadCommand(const Args& args);    // CadCommand.cpp
 int RunTargetDialog(const Args& args);  // TargetDialogCommand.cpp
+int RunDwgPreview(const Args& args);    // DwgPreviewCommand.cpp
 
 }  // namespace kestrel::tool

@@ -23,6 +23,7 @@ constexpr Command kCommands[] = {
     {"sniff", "sniff FILE", kestrel::tool::RunSniff},
     {"cad-command", "cad-command insert|lisp PATH", kestrel::tool::RunCadCommand},
     {"target-dialog", "target-dialog TABLE --target PROGID", kestrel::tool::RunTargetDialog},
+    {"dwg-preview", "dwg-preview FILE [--size WxH] [--png OUT.png]", kestrel::tool::RunDwgPreview},
 };
 
 int Usage() {

@@ -62,8 +62,9 @@ struct Fixture {
     fs::remove_all(root);
     fs::create_directories(root / "tree");
     fs::create_directories(root / "settings");
-    for (const char* name : {"tree/a plan.dwg", "tree/tool.lsp"})
-      std::ofstream(root / name) << "x";
+    // A drawing without a stored picture: its preview is the cross, and the commands go on.
+    std::ofstream(root / "tree/a plan.dwg", std::ios::binary) << "AC1015" << std::string(64, '\0');
+    std::ofstream(root / "tree/tool.lsp") << "(princ)";
   }
   ~Fixture() { fs::remove_all(root); }
   AppEnvironment Environment() {
