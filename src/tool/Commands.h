@@ -14,5 +14,6 @@ int RunDxfDump(const Args& args);     // DxfDumpCommand.cpp
 int RunRender(const Args& args);      // RenderCommand.cpp
 int RunLispTokens(const Args& args);  // LispTokensCommand.cpp
 int RunSniff(const Args& args);       // SniffCommand.cpp
+int RunPdfView(const Args& args);     // PdfViewCommand.cpp
 
 }  // namespace kestrel::tool

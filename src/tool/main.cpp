@@ -21,6 +21,8 @@ constexpr Command kCommands[] = {
     {"render", "render FILE OUT.png [--size WxH]", kestrel::tool::RunRender},
     {"lisp-tokens", "lisp-tokens FILE", kestrel::tool::RunLispTokens},
     {"sniff", "sniff FILE", kestrel::tool::RunSniff},
+    {"pdf-view", "pdf-view FILE [--size WxH] (commands on standard input)",
+     kestrel::tool::RunPdfView},
 };
 
 int Usage() {
