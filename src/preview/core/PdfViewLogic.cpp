@@ -57,18 +57,18 @@ TPdfLayout LayoutPage(double wPt, double hPt, TPdfPageRotation rotation, TPdfCon
   l.viewH = std::max(viewH, 1);
   for (int pass = 0; pass < 3; ++pass) {
     DrawnPageSize(wPt, hPt, rotation, mode, zoom, l.viewW, l.viewH, dpiX, dpiY, l.pageW, l.pageH);
-    bool changed = false;
-    if (l.pageW > l.viewW && !l.hBar) {
+    // Both against the space this size was computed for.
+    const bool addH = l.pageW > l.viewW && !l.hBar;
+    const bool addV = l.pageH > l.viewH && !l.vBar;
+    if (!addH && !addV) break;
+    if (addH) {
       l.hBar = true;
       l.viewH = std::max(viewH - barExtent, 1);
-      changed = true;
     }
-    if (l.pageH > l.viewH && !l.vBar) {
+    if (addV) {
       l.vBar = true;
       l.viewW = std::max(viewW - barExtent, 1);
-      changed = true;
     }
-    if (!changed) break;
   }
   DrawnPageSize(wPt, hPt, rotation, mode, zoom, l.viewW, l.viewH, dpiX, dpiY, l.pageW, l.pageH);
   l.left = std::max(0, (l.viewW - l.pageW) / 2);
