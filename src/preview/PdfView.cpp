@@ -250,16 +250,18 @@ QSize PdfView::DrawnPageSize() const {
 }
 
 QSize PdfView::UnrotatedPagePixels() const {
-  const QSize drawn = DrawnPageSize();
+  return Unrotated(logic_.Layout());
+}
+
+QSize PdfView::Unrotated(const TPdfLayout& l) const {
   const TPdfPageRotation r = logic_.Rotation();
   const bool quarter =
       r == TPdfPageRotation::pr90Clockwise || r == TPdfPageRotation::pr90CounterClockwide;
-  return quarter ? drawn.transposed() : drawn;
+  return quarter ? QSize(l.pageH, l.pageW) : QSize(l.pageW, l.pageH);
 }
 
-QTransform PdfView::PageTransform(QPoint shownScroll) const {
-  const TPdfLayout l = logic_.Layout();
-  const QSize u = UnrotatedPagePixels();
+QTransform PdfView::PageTransform(const TPdfLayout& l, QPoint shownScroll) const {
+  const QSize u = Unrotated(l);
   QTransform t;
   t.translate(l.left - shownScroll.x(), l.top - shownScroll.y());
   switch (logic_.Rotation()) {
@@ -281,11 +283,14 @@ QTransform PdfView::PageTransform(QPoint shownScroll) const {
   return t;
 }
 
-QRect PdfView::VisibleUnrotated(int margin) const {
-  const TPdfLayout l = logic_.Layout();
+QRect PdfView::VisibleUnrotated(const TPdfLayout& l, QPoint scroll, int margin) const {
   const QRect view(-margin, -margin, l.viewW + 2 * margin, l.viewH + 2 * margin);
-  const QRect onPage = PageTransform(shownScroll_).inverted().mapRect(view);
-  return onPage & QRect(QPoint(0, 0), UnrotatedPagePixels());
+  const QRect onPage = PageTransform(l, scroll).inverted().mapRect(view);
+  return onPage & QRect(QPoint(0, 0), Unrotated(l));
+}
+
+QRect PdfView::VisibleUnrotated(int margin) const {
+  return VisibleUnrotated(logic_.Layout(), shownScroll_, margin);
 }
 
 void PdfView::Changed() {
@@ -387,17 +392,69 @@ void PdfView::Forget(const std::vector<TPdfTileJob>& jobs) {
   }
 }
 
+void PdfView::AddTileJobs(int page, QSize u, QRect wanted, QRect visible,
+                          std::vector<TPdfTileJob>& jobs) {
+  if (wanted.isEmpty()) return;
+  // Missing tiles in bands of whole rows, the rows of the visible part first.
+  const QRect pageRect(QPoint(0, 0), u);
+  std::vector<std::vector<QRect>> rows[2];  // [0] visible rows, [1] margin rows
+  for (int ty = wanted.top() / kTile; ty <= wanted.bottom() / kTile; ++ty) {
+    std::vector<QRect> row;
+    bool rowVisible = false;
+    for (int tx = wanted.left() / kTile; tx <= wanted.right() / kTile; ++tx) {
+      const QRect tile = QRect(tx * kTile, ty * kTile, kTile, kTile) & pageRect;
+      if (tile.isEmpty()) continue;
+      const TileKey key{page, u.width(), u.height(), tx, ty};
+      if (tiles_.count(key) || requested_.count(key)) continue;
+      row.push_back(tile);
+      rowVisible = rowVisible || tile.intersects(visible);
+    }
+    if (!row.empty()) rows[rowVisible ? 0 : 1].push_back(std::move(row));
+  }
+  for (const auto& group : rows) {
+    TPdfTileJob band;
+    auto flush = [&] {
+      if (band.tiles.empty()) return;
+      jobs.push_back(band);
+      band = TPdfTileJob();
+    };
+    for (const std::vector<QRect>& row : group) {
+      QRect rowRect;
+      for (const QRect& t : row)
+        rowRect |= t;
+      const QRect merged = band.region | rowRect;
+      if (!band.tiles.empty() && (int64_t(merged.width()) * merged.height() > kBandPixels ||
+                                  row.front().y() != band.region.bottom() + 1))
+        flush();
+      band.generation = generation_;
+      band.page = page;
+      band.pagePixels = u;
+      band.region |= rowRect;
+      band.tiles.insert(band.tiles.end(), row.begin(), row.end());
+      for (const QRect& t : row)
+        requested_.insert({page, u.width(), u.height(), t.x() / kTile, t.y() / kTile});
+    }
+    flush();
+  }
+}
+
 void PdfView::UpdateTiles() {
   if (!source_ || !renderer_ || PageCount() == 0 || !isVisible()) return;
-  const QSize u = UnrotatedPagePixels();
+  const TPdfLayout l = logic_.Layout();
+  const QSize u = Unrotated(l);
   if (u.isEmpty()) return;
   const int page = PageIndex();
   // The jobs still waiting are taken back and asked again if what they hold is still wanted,
-  // nearest first.
+  // in the order of what is wanted most now.
   Forget(renderer_->Request({}));
   std::vector<TPdfTileJob> jobs;
+  AddTileJobs(page, u, VisibleUnrotated(kMargin), VisibleUnrotated(0), jobs);
 
-  if (std::max(u.width(), u.height()) > kPreviewSide && !previews_.count(page) &&
+  // A page much larger than the view gets a picture of itself for fast scrolling and for the
+  // next change of scale. It costs as much as drawing the whole page, so it comes after the
+  // tiles; a page that is mostly visible needs none.
+  const int64_t viewArea = int64_t(l.viewW) * l.viewH;
+  if (int64_t(u.width()) * u.height() > 4 * viewArea && !previews_.count(page) &&
       !previewsRequested_.count(page)) {
     TPdfTileJob job;
     job.generation = generation_;
@@ -409,50 +466,12 @@ void PdfView::UpdateTiles() {
     previewsRequested_.insert(page);
   }
 
-  // Missing tiles, the visible ones first, in bands of whole rows.
-  const QRect visible = VisibleUnrotated(0);
-  const QRect wanted = VisibleUnrotated(kMargin);
-  if (!wanted.isEmpty()) {
-    const QRect pageRect(QPoint(0, 0), u);
-    std::vector<std::vector<QRect>> rows[2];  // [0] visible rows, [1] margin rows
-    for (int ty = wanted.top() / kTile; ty <= wanted.bottom() / kTile; ++ty) {
-      std::vector<QRect> row;
-      bool rowVisible = false;
-      for (int tx = wanted.left() / kTile; tx <= wanted.right() / kTile; ++tx) {
-        const QRect tile = QRect(tx * kTile, ty * kTile, kTile, kTile) & pageRect;
-        if (tile.isEmpty()) continue;
-        const TileKey key{page, u.width(), u.height(), tx, ty};
-        if (tiles_.count(key) || requested_.count(key)) continue;
-        row.push_back(tile);
-        rowVisible = rowVisible || tile.intersects(visible);
-      }
-      if (!row.empty()) rows[rowVisible ? 0 : 1].push_back(std::move(row));
-    }
-    for (const auto& group : rows) {
-      TPdfTileJob band;
-      auto flush = [&] {
-        if (band.tiles.empty()) return;
-        jobs.push_back(band);
-        band = TPdfTileJob();
-      };
-      for (const std::vector<QRect>& row : group) {
-        QRect rowRect;
-        for (const QRect& t : row)
-          rowRect |= t;
-        const QRect merged = band.region | rowRect;
-        if (!band.tiles.empty() && (int64_t(merged.width()) * merged.height() > kBandPixels ||
-                                    row.front().y() != band.region.bottom() + 1))
-          flush();
-        band.generation = generation_;
-        band.page = page;
-        band.pagePixels = u;
-        band.region |= rowRect;
-        band.tiles.insert(band.tiles.end(), row.begin(), row.end());
-        for (const QRect& t : row)
-          requested_.insert({page, u.width(), u.height(), t.x() / kTile, t.y() / kTile});
-      }
-      flush();
-    }
+  // With this page done, the next one is drawn ahead as a page change will show it, from its
+  // top-left corner, so that turning the page shows it at once.
+  if (jobs.empty() && page + 1 < PageCount()) {
+    const TPdfLayout next = logic_.LayoutOf(page + 1);
+    AddTileJobs(page + 1, Unrotated(next), VisibleUnrotated(next, {0, 0}, 0),
+                VisibleUnrotated(next, {0, 0}, 0), jobs);
   }
   if (!jobs.empty()) renderer_->Request(std::move(jobs));
 }
@@ -475,9 +494,10 @@ void PdfView::OnRendered(TPdfTileResult result) {
       const TileKey key{job.page, job.pagePixels.width(), job.pagePixels.height(), t.x() / kTile,
                         t.y() / kTile};
       requested_.erase(key);
-      auto [it, added] = tiles_.insert_or_assign(key, result.images[i]);
-      (void)added;
-      cachedBytes_ += size_t(it->second.sizeInBytes());
+      QImage& slot = tiles_[key];
+      cachedBytes_ -= size_t(slot.sizeInBytes());
+      slot = result.images[i];
+      cachedBytes_ += size_t(slot.sizeInBytes());
     }
   }
   Evict();
@@ -490,35 +510,31 @@ void PdfView::Evict() {
   const QSize u = UnrotatedPagePixels();
   const int page = PageIndex();
   const QRect keep = VisibleUnrotated(2 * kMargin);
-  // Tiles of other scales and pages stand in for the current ones only until those are all
-  // there; tiles of the current scale are kept near the visible part.
-  bool complete = true;
-  {
-    const QRect visible = VisibleUnrotated(0);
-    if (!visible.isEmpty()) {
-      for (int ty = visible.top() / kTile; ty <= visible.bottom() / kTile && complete; ++ty)
-        for (int tx = visible.left() / kTile; tx <= visible.right() / kTile; ++tx)
-          if (!tiles_.count({page, u.width(), u.height(), tx, ty})) {
-            complete = false;
-            break;
-          }
+  // Tiles of another scale stand in for the current ones until those are all there. Tiles of
+  // the neighbouring pages stay for paging back and forth; of the current page and scale,
+  // those near the visible part.
+  const bool complete = VisibleTilesComplete();
+  for (int pass = 0; pass < 2; ++pass) {
+    const bool overBudget = cachedBytes_ > kCacheBudget;
+    for (auto it = tiles_.begin(); it != tiles_.end();) {
+      const TileKey& k = it->first;
+      const bool currentScale = k.pageW == u.width() && k.pageH == u.height();
+      bool drop;
+      if (k.page == page && currentScale) {
+        drop = !QRect(k.x * kTile, k.y * kTile, kTile, kTile).intersects(keep);
+      } else if (k.page == page) {
+        drop = complete || overBudget;
+      } else {
+        drop = std::abs(k.page - page) > 1 || overBudget;
+      }
+      if (drop) {
+        cachedBytes_ -= size_t(it->second.sizeInBytes());
+        it = tiles_.erase(it);
+      } else {
+        ++it;
+      }
     }
-  }
-  for (auto it = tiles_.begin(); it != tiles_.end();) {
-    const TileKey& k = it->first;
-    const bool ofCurrentScale = k.page == page && k.pageW == u.width() && k.pageH == u.height();
-    bool drop;
-    if (ofCurrentScale) {
-      drop = !QRect(k.x * kTile, k.y * kTile, kTile, kTile).intersects(keep);
-    } else {
-      drop = complete || k.page != page || cachedBytes_ > kCacheBudget;
-    }
-    if (drop) {
-      cachedBytes_ -= size_t(it->second.sizeInBytes());
-      it = tiles_.erase(it);
-    } else {
-      ++it;
-    }
+    if (cachedBytes_ <= kCacheBudget) break;
   }
   while (previewOrder_.size() > kPreviewsKept) {
     auto it = previews_.find(previewOrder_.front());
@@ -530,10 +546,9 @@ void PdfView::Evict() {
   }
 }
 
-bool PdfView::PageShown() const {
+bool PdfView::VisibleTilesComplete() const {
   if (!source_ || PageCount() == 0) return false;
   const int page = PageIndex();
-  if (previews_.count(page)) return true;
   const QSize u = UnrotatedPagePixels();
   const QRect visible = VisibleUnrotated(0);
   if (visible.isEmpty()) return true;
@@ -541,6 +556,11 @@ bool PdfView::PageShown() const {
     for (int tx = visible.left() / kTile; tx <= visible.right() / kTile; ++tx)
       if (!tiles_.count({page, u.width(), u.height(), tx, ty})) return false;
   return true;
+}
+
+bool PdfView::PageShown() const {
+  if (!source_ || PageCount() == 0) return false;
+  return previews_.count(PageIndex()) || VisibleTilesComplete();
 }
 
 bool PdfView::RenderIdle() const {
@@ -553,7 +573,7 @@ void PdfView::paintEvent(QPaintEvent* event) {
   if (!source_ || PageCount() == 0) return;
   const QSize u = UnrotatedPagePixels();
   const int page = PageIndex();
-  p.setTransform(PageTransform(shownScroll_));
+  p.setTransform(PageTransform(logic_.Layout(), shownScroll_));
   const QRect pageRect(QPoint(0, 0), u);
   p.fillRect(pageRect, Qt::white);
   const QRect exposed = p.transform().inverted().mapRect(event->rect()) & pageRect;

@@ -97,9 +97,16 @@ class PdfView : public QAbstractScrollArea {
   void UpdateTiles();
   void OnRendered(TPdfTileResult result);
   void Evict();
+  bool VisibleTilesComplete() const;
   QSize UnrotatedPagePixels() const;
-  QTransform PageTransform(QPoint shownScroll) const;
+  QSize Unrotated(const TPdfLayout& layout) const;
+  // From the unrotated page's pixels to the viewport's.
+  QTransform PageTransform(const TPdfLayout& layout, QPoint shownScroll) const;
+  // The part of the unrotated page within `margin` pixels of the viewport.
+  QRect VisibleUnrotated(const TPdfLayout& layout, QPoint scroll, int margin) const;
   QRect VisibleUnrotated(int margin) const;
+  void AddTileJobs(int page, QSize pagePixels, QRect wanted, QRect visible,
+                   std::vector<TPdfTileJob>& jobs);
   void AnimateScrollFrom(QPoint from);
   void PageChanged();
   void Forget(const std::vector<TPdfTileJob>& jobs);

@@ -200,15 +200,20 @@ void PdfViewLogic::ShownPageSize(double& wPt, double& hPt) const {
 }
 
 TPdfLayout PdfViewLogic::Layout() const {
-  double w, h;
-  ShownPageSize(w, h);
-  if (w <= 0 || h <= 0) {
+  return LayoutOf(pageIndex_);
+}
+
+TPdfLayout PdfViewLogic::LayoutOf(int page) const {
+  TPdfRect size;
+  if (source_ && page >= 0 && page < PageCount()) size = source_->PageSize(page);
+  if (size.w <= 0 || size.h <= 0) {
     TPdfLayout empty;
     empty.viewW = empty.contentW = std::max(viewW_, 1);
     empty.viewH = empty.contentH = std::max(viewH_, 1);
     return empty;
   }
-  return LayoutPage(w, h, rotation_, scaleMode_, zoom_, viewW_, viewH_, dpiX_, dpiY_, barExtent_);
+  return LayoutPage(size.w, size.h, rotation_, scaleMode_, zoom_, viewW_, viewH_, dpiX_, dpiY_,
+                    barExtent_);
 }
 
 void PdfViewLogic::SetScroll(int x, int y) {

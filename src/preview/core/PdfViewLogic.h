@@ -112,6 +112,8 @@ class PdfViewLogic {
   // The view's size in pixels, its pixels per inch and the scroll bars' thickness.
   void SetViewport(int w, int h, double dpiX, double dpiY, int barExtent);
   TPdfLayout Layout() const;
+  // The layout another page of the document would have with the same settings.
+  TPdfLayout LayoutOf(int page) const;
   // The page's size in points, rotated as shown; 0 x 0 without a document.
   void ShownPageSize(double& wPt, double& hPt) const;
 
