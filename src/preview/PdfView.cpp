@@ -19,10 +19,10 @@
 namespace kestrel::preview {
 namespace {
 
-constexpr int kTile = 256;            // tile side in pixels
-constexpr int kMargin = kTile;        // rendered beyond the visible part, for scrolling
-constexpr int kBandPixels = 2 << 20;  // one render call covers at most this many pixels
-constexpr int kPreviewSide = 768;     // the low-resolution picture's longer side
+constexpr int kTile = 256;              // tile side in pixels
+constexpr int kMargin = kTile;          // rendered beyond the visible part, for scrolling
+constexpr int kBandPixels = 768 << 10;  // one render call covers at most this many pixels
+constexpr int kPreviewSide = 768;       // the low-resolution picture's longer side
 constexpr size_t kCacheBudget = 64u << 20;
 constexpr size_t kPreviewsKept = 6;
 // The bytes are read into memory once: a mapping would end the program with SIGBUS when
