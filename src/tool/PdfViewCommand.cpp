@@ -15,6 +15,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "preview/PdfTab.h"
 #include "preview/PdfView.h"
@@ -188,19 +189,30 @@ int RunPdfView(const Args& args) {
   }
   PrintState(tab, "load", {});
 
-  std::string line;
-  while (std::getline(std::cin, line)) {
+  // Lines are read on a thread of their own and run on the window's, whose events (painting,
+  // the rendered tiles) go on between them.
+  auto runLine = [&tab](std::string line) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find_first_not_of(' ') == std::string::npos) continue;
+    if (line.find_first_not_of(' ') == std::string::npos) return;
     std::string event;
     if (!RunLine(tab, line, event)) {
       std::printf("{\"event\":\"error\",\"message\":%s}\n",
                   Json("unknown command: " + line).c_str());
       std::fflush(stdout);
-      continue;
+      return;
     }
     PrintState(tab, event, {});
-  }
+  };
+  std::thread reader([&app, &runLine] {
+    std::string line;
+    while (std::getline(std::cin, line))
+      QMetaObject::invokeMethod(
+          &app, [&runLine, line] { runLine(line); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+  });
+  app.exec();
+  reader.join();
   return 0;
 }
 
