@@ -1,5 +1,10 @@
 #include "preview/PdfView.h"
 
+#include <QClipboard>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPdfDocument>
@@ -103,6 +108,8 @@ PdfView::PdfView(QWidget* parent) : QAbstractScrollArea(parent) {
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   viewport()->setAutoFillBackground(false);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  viewport()->setCursor(Qt::IBeamCursor);
+  setFocusPolicy(Qt::ClickFocus);
   scrollAnimation_ = new QVariantAnimation(this);
   scrollAnimation_->setDuration(120);
   scrollAnimation_->setEasingCurve(QEasingCurve::OutCubic);
@@ -115,7 +122,11 @@ PdfView::PdfView(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 PdfView::~PdfView() {
-  renderer_.reset();  // before the document it renders
+  // The renderer stops before the document it renders, the document closes before the bytes
+  // it reads go.
+  renderer_.reset();
+  source_.reset();
+  if (document_) document_->close();
 }
 
 bool PdfView::CreateEngine() {
@@ -167,12 +178,14 @@ void PdfView::Close() {
   previewsRequested_.clear();
   cachedBytes_ = 0;
   selection_.reset();
+  selectFrom_.reset();
   shownScroll_ = {};
   Changed();
 }
 
 void PdfView::PageChanged() {
   selection_.reset();
+  selectFrom_.reset();
   scrollAnimation_->stop();
   shownScroll_ = {logic_.ScrollX(), logic_.ScrollY()};
   Changed();
@@ -376,6 +389,58 @@ void PdfView::wheelEvent(QWheelEvent* event) {
   } else {
     AnimateScrollFrom(from);
   }
+}
+
+// ---- text selection with the mouse -------------------------------------------------------
+
+QPointF PdfView::PagePoint(QPoint viewportPos) const {
+  double wPt, hPt;
+  logic_.ShownPageSize(wPt, hPt);
+  const QSize u = UnrotatedPagePixels();
+  if (u.isEmpty()) return {};
+  const QPointF px =
+      PageTransform(logic_.Layout(), shownScroll_).inverted().map(QPointF(viewportPos));
+  return {px.x() * wPt / u.width(), px.y() * hPt / u.height()};
+}
+
+void PdfView::SelectTo(QPoint viewportPos) {
+  if (!selectFrom_ || !document_ || !source_ || PageCount() == 0) return;
+  selection_ = document_->getSelection(PageIndex(), *selectFrom_, PagePoint(viewportPos));
+  lastSelect_ = QDateTime::currentMSecsSinceEpoch();
+  viewport()->update();
+}
+
+void PdfView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !source_)
+    return QAbstractScrollArea::mousePressEvent(event);
+  selectFrom_ = PagePoint(event->position().toPoint());
+  selection_.reset();
+  viewport()->update();
+}
+
+void PdfView::mouseMoveEvent(QMouseEvent* event) {
+  // Each selection asks the engine to read the page again: at most one every 40 ms.
+  if (selectFrom_ && QDateTime::currentMSecsSinceEpoch() - lastSelect_ >= 40)
+    SelectTo(event->position().toPoint());
+}
+
+void PdfView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !selectFrom_)
+    return QAbstractScrollArea::mouseReleaseEvent(event);
+  SelectTo(event->position().toPoint());
+  selectFrom_.reset();
+}
+
+void PdfView::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy) && !SelText().isEmpty()) {
+    QGuiApplication::clipboard()->setText(SelText());
+    return;
+  }
+  if (event->matches(QKeySequence::SelectAll)) {
+    SelectAll();
+    return;
+  }
+  QAbstractScrollArea::keyPressEvent(event);
 }
 
 // ---- rendering ----------------------------------------------------------------------------

@@ -85,6 +85,10 @@ class PdfView : public QAbstractScrollArea {
   void wheelEvent(QWheelEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   bool viewportEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   struct TileKey {
@@ -109,6 +113,8 @@ class PdfView : public QAbstractScrollArea {
                    std::vector<TPdfTileJob>& jobs);
   void AnimateScrollFrom(QPoint from);
   void PageChanged();
+  QPointF PagePoint(QPoint viewportPos) const;  // in points on the unrotated page
+  void SelectTo(QPoint viewportPos);
   void Forget(const std::vector<TPdfTileJob>& jobs);
 
   PdfViewLogic logic_;
@@ -128,6 +134,8 @@ class PdfView : public QAbstractScrollArea {
   QPoint shownScroll_;  // trails the logic's scroll position while a smooth scroll runs
   QVariantAnimation* scrollAnimation_ = nullptr;
   bool syncing_ = false;
+  std::optional<QPointF> selectFrom_;  // where a drag selection started, in points
+  qint64 lastSelect_ = 0;              // when the drag's selection was last taken, ms
 };
 
 }  // namespace kestrel::preview

@@ -131,6 +131,18 @@ TEST_F(PdfTabTest, PagesMarksAndRenderingOfAJapaneseDocument) {
   tab_.Button(">")->click();
   EXPECT_EQ(tab_.PageLabel()->text(), "3 / 3");
 
+  // A drag over the first line selects its text (page 1 drawn 424 x 600 from x = 188).
+  tab_.Button("<")->click();
+  tab_.Button("<")->click();
+  QWidget* viewport = View().viewport();
+  QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(188 + 41, 51));
+  QTest::mouseMove(viewport, QPoint(188 + 70, 51));
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(188 + 100, 51));
+  EXPECT_TRUE(View().SelText().contains("図面")) << View().SelText().toStdString();
+  tab_.Button(">")->click();
+  EXPECT_TRUE(View().SelText().isEmpty());
+  tab_.Button(">")->click();
+
   // The page is drawn on grey, white, with its text and the mark.
   ASSERT_TRUE(WaitFor([&] { return View().PageShown() && View().RenderIdle(); }));
   const QImage shot = View().viewport()->grab().toImage();
