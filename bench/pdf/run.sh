@@ -15,8 +15,9 @@ median() {
 for f in pages200 a0_drawing; do
   cat "$dir/$f.pdf" >/dev/null
   for _ in 1 2 3 4 5; do "$bench" first "$dir/$f.pdf" 1280x800 2>/dev/null; done >"$dir/$f.first"
-  # Fields: pages N loaded T ms shown T ms sharp T ms next-page T ms
-  echo "$f: first shown page $(awk '{ print $7 }' "$dir/$f.first" | median) ms," \
+  # Fields: pages N loaded T ms shown T ms sharp T ms next-page T ms cpu T ms
+  echo "$f: first shown page $(awk '{ print $7 }' "$dir/$f.first" | median) ms" \
+    "(CPU $(awk '{ print $16 }' "$dir/$f.first" | median) ms)," \
     "sharp $(awk '{ print $10 }' "$dir/$f.first" | median) ms," \
     "next page shown $(awk '{ print $13 }' "$dir/$f.first" | median) ms (medians of 5 processes)"
 done
