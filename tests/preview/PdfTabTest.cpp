@@ -199,3 +199,25 @@ TEST_F(PdfTabTest, AFileTheEngineCannotOpenThrowsAndLeavesNoDocument) {
   EXPECT_EQ(tab_.PageLabel()->text(), "1 / 1") << "the label keeps its text";
   EXPECT_THROW(Load(Path("missing.pdf")), std::runtime_error);
 }
+
+TEST_F(PdfTabTest, EveryCorpusPdfLoadsPagesAndRenders) {
+  const QDir folder(QStringLiteral(KESTREL_CORPUS_DIR "/pdf"));
+  if (!folder.exists()) GTEST_SKIP() << "no corpus at " << folder.path().toStdString();
+  const QStringList files = folder.entryList({"*.pdf"}, QDir::Files);
+  ASSERT_FALSE(files.isEmpty());
+  for (const QString& name : files) {
+    SCOPED_TRACE(name.toStdString());
+    Load(folder.filePath(name));
+    EXPECT_GT(View().PageCount(), 0);
+    tab_.HighlightBox()->setText("の");
+    tab_.Highlight();
+    for (int page = 0; page < View().PageCount(); ++page) {
+      ASSERT_TRUE(WaitFor([&] { return View().PageShown(); }));
+      tab_.Run(PdfCommand::NextPage);
+    }
+    tab_.Run(PdfCommand::Rotate);
+    tab_.Run(PdfCommand::ZoomIn);
+    ASSERT_TRUE(WaitFor([&] { return View().PageShown() && View().RenderIdle(); }));
+    tab_.Run(PdfCommand::Fit);
+  }
+}
