@@ -56,7 +56,7 @@ class PdfTab : public QWidget {
   QMenu* ContextMenu() const { return menu_; }
   // "テキスト抽出" of the context menu; the extraction connects to it.
   QAction* ExtractAction() const { return extractAction_; }
-  // The open document, for the extraction that reads its pages; null without the engine.
+  // The open document, for the extraction that reads its pages; null when none is open.
   QPdfDocument* Document() const;
   // A bar button by its caption ("<", ">", "回転", "縮小", "拡大", "フィット", "ハイライト").
   QPushButton* Button(const QString& caption) const;

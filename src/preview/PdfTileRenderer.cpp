@@ -33,10 +33,15 @@ std::vector<TPdfTileJob> PdfTileRenderer::Request(std::vector<TPdfTileJob> jobs)
   return dropped;
 }
 
-void PdfTileRenderer::Cancel(uint64_t newGeneration) {
-  std::unique_lock lock(mutex_);
+bool PdfTileRenderer::Cancel(uint64_t newGeneration) {
+  std::lock_guard lock(mutex_);
   generation_ = newGeneration;
   jobs_.clear();
+  return running_;
+}
+
+void PdfTileRenderer::WaitIdle() {
+  std::unique_lock lock(mutex_);
   idle_.wait(lock, [this] { return !running_; });
 }
 
@@ -68,6 +73,14 @@ void PdfTileRenderer::Run() {
             [this, r = std::move(result)]() mutable {
               --undelivered_;
               if (r.job.generation == generation_ && onResult) onResult(std::move(r));
+            },
+            Qt::QueuedConnection);
+      }
+      if (jobs_.empty() && !stop_) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+              if (onIdle) onIdle();
             },
             Qt::QueuedConnection);
       }

@@ -41,12 +41,16 @@ class PdfTileRenderer : public QObject {
   ~PdfTileRenderer() override;
 
   std::function<void(TPdfTileResult)> onResult;
+  // Called on the owner's thread when a job ends with no other waiting.
+  std::function<void()> onIdle;
 
   // Replaces the jobs not yet started, and gives them back.
   std::vector<TPdfTileJob> Request(std::vector<TPdfTileJob> jobs);
-  // Drops every job not yet started and waits for the running one: afterwards the document
-  // may be closed or loaded again.
-  void Cancel(uint64_t newGeneration);
+  // Drops every job not yet started; the running one ends without a result. Returns whether
+  // a job is still running: until it ends the document must stay open.
+  bool Cancel(uint64_t newGeneration);
+  // Waits for the running job, if any.
+  void WaitIdle();
   bool Idle() const;
 
  private:

@@ -136,6 +136,9 @@ bool PdfView::CreateEngine() {
   document_ = std::move(document);
   renderer_ = std::make_unique<PdfTileRenderer>(document_.get());
   renderer_->onResult = [this](TPdfTileResult r) { OnRendered(std::move(r)); };
+  renderer_->onIdle = [this] {
+    if (closePending_) ReleaseDocument();
+  };
   return true;
 }
 
@@ -144,6 +147,10 @@ bool PdfView::CreateEngine() {
 void PdfView::LoadFromFile(const std::string& path) {
   Close();
   if (!document_) return;
+  if (closePending_) {
+    renderer_->WaitIdle();
+    ReleaseDocument();
+  }
   std::optional<std::string> bytes = ReadRegularFile(NativePath(path), kMaxPdfBytes);
   if (!bytes) throw std::runtime_error(EngineMessage(QPdfDocument::Error::FileNotFound));
   bytes_ = std::move(*bytes);
@@ -163,14 +170,13 @@ void PdfView::LoadFromFile(const std::string& path) {
 }
 
 void PdfView::Close() {
-  if (renderer_) renderer_->Cancel(++generation_);
+  // A render still running holds the engine: the document and the bytes it reads are let go
+  // when it ends, so that moving on from a heavy page never waits for it.
+  closePending_ = renderer_ && renderer_->Cancel(++generation_);
+  if (!closePending_) ReleaseDocument();
   scrollAnimation_->stop();
   logic_.Close();
   source_.reset();
-  if (document_) document_->close();
-  buffer_.close();
-  buffer_.setData(QByteArray());
-  bytes_ = std::string();
   tiles_.clear();
   previews_.clear();
   previewOrder_.clear();
@@ -181,6 +187,14 @@ void PdfView::Close() {
   selectFrom_.reset();
   shownScroll_ = {};
   Changed();
+}
+
+void PdfView::ReleaseDocument() {
+  closePending_ = false;
+  if (document_) document_->close();
+  buffer_.close();
+  buffer_.setData(QByteArray());
+  bytes_ = std::string();
 }
 
 void PdfView::PageChanged() {

@@ -68,8 +68,8 @@ class PdfView : public QAbstractScrollArea {
 
   const PdfViewLogic& Logic() const { return logic_; }
   QString PageLabel() const { return QString::fromStdString(logic_.PageLabel()); }
-  // The open document, for reading its text; null without the engine.
-  QPdfDocument* Document() const { return document_.get(); }
+  // The open document, for reading its text; null when none is open.
+  QPdfDocument* Document() const { return source_ ? document_.get() : nullptr; }
   QSize DrawnPageSize() const;
   // The shown page is on screen, sharp or from its low-resolution picture.
   bool PageShown() const;
@@ -97,6 +97,7 @@ class PdfView : public QAbstractScrollArea {
   };
 
   void Changed();
+  void ReleaseDocument();
   void SyncScrollBars();
   void UpdateTiles();
   void OnRendered(TPdfTileResult result);
@@ -134,6 +135,7 @@ class PdfView : public QAbstractScrollArea {
   QPoint shownScroll_;  // trails the logic's scroll position while a smooth scroll runs
   QVariantAnimation* scrollAnimation_ = nullptr;
   bool syncing_ = false;
+  bool closePending_ = false;          // closed, but a render still reads the document
   std::optional<QPointF> selectFrom_;  // where a drag selection started, in points
   qint64 lastSelect_ = 0;              // when the drag's selection was last taken, ms
 };

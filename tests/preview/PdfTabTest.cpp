@@ -221,3 +221,25 @@ TEST_F(PdfTabTest, EveryCorpusPdfLoadsPagesAndRenders) {
     tab_.Run(PdfCommand::Fit);
   }
 }
+
+TEST_F(PdfTabTest, ClosingOrLoadingWhileAPageRendersLeavesTheRenderBehind) {
+  // A page of many lines keeps the renderer busy for a while.
+  const QString heavy = Path("heavy.pdf");
+  {
+    QPdfWriter writer(heavy);
+    writer.setResolution(72);
+    QPainter p(&writer);
+    for (int i = 0; i < 15000; ++i)
+      p.drawLine(QPointF(i % 500, i % 700), QPointF((i * 7) % 500, (i * 13) % 700));
+  }
+  const QString light = WritePdf(Path("light.pdf"), QPageSize(QPageSize::A4), {{"軽い"}, {"2"}});
+  Load(heavy);
+  tab_.Close();  // the render of the first page goes on without the view
+  EXPECT_EQ(View().Document(), nullptr);
+  EXPECT_EQ(View().PageCount(), 0);
+  Load(heavy);
+  Load(light);  // waits for the render, then opens the other file
+  EXPECT_EQ(View().PageCount(), 2);
+  ASSERT_TRUE(WaitFor([&] { return View().PageShown() && View().RenderIdle(); }));
+  EXPECT_NE(View().Document(), nullptr);
+}
