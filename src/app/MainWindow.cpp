@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QPdfDocument>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -24,6 +23,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "app/CatalogueController.h"
 #include "app/DrawingPreview.h"
@@ -35,6 +35,7 @@
 #include "dwg/DwgConverter.h"
 #include "dwg/ShowDwgPreview.h"
 #include "preview/ImageBox.h"
+#include "preview/PdfTab.h"
 #include "preview/PreviewDispatch.h"
 #include "preview/TextTab.h"
 #include "preview/TextView.h"
@@ -232,7 +233,8 @@ void MainWindow::BuildLeftPanel() {
 void MainWindow::BuildTabs() {
   tabs_ = new QTabWidget(this);
   tabs_->addTab(BuildTextTab(), " TEXT");
-  tabs_->addTab(BuildPdfTab(), "  PDF");
+  pdfTab_ = new preview::PdfTab(this);
+  tabs_->addTab(pdfTab_, "  PDF");
   tabs_->addTab(BuildDrawingTab(), "  DXF, Image");
   // The tab bars clip rather than push the splitter: the left panel keeps its designed width.
   for (int i = 0; i < tabs_->count(); ++i)
@@ -245,40 +247,6 @@ QWidget* MainWindow::BuildTextTab() {
   textShowBox_ = textTab_->ShowBox();
   extractButton_ = textTab_->ExtractButton();
   return textTab_;
-}
-
-QWidget* MainWindow::BuildPdfTab() {
-  auto* tab = new QWidget(this);
-  auto* column = new QVBoxLayout(tab);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(0);
-  auto* bar = new QWidget(tab);
-  bar->setFixedHeight(53);
-  auto* rows = new QVBoxLayout(bar);
-  rows->setContentsMargins(2, 1, 2, 1);
-  rows->setSpacing(2);
-  auto* first = new QHBoxLayout();
-  pdfShowBox_ = new QCheckBox(" 表示", bar);
-  pdfShowBox_->setChecked(true);
-  pageLabel_ = new QLabel("1 / 1", bar);
-  first->addWidget(pdfShowBox_);
-  first->addWidget(MakeButton(bar, "<", "前のページヘ"));
-  first->addWidget(MakeButton(bar, ">", "次のページヘ"));
-  first->addWidget(pageLabel_);
-  first->addWidget(MakeButton(bar, "回転", "右回転"));
-  first->addWidget(MakeButton(bar, "縮小"));
-  first->addWidget(MakeButton(bar, "拡大"));
-  first->addWidget(MakeButton(bar, "フィット", "用紙にフィット表示"));
-  first->addStretch(1);
-  auto* second = new QHBoxLayout();
-  second->addWidget(new QLineEdit(bar), 1);
-  second->addWidget(MakeButton(bar, "ハイライト"));
-  rows->addLayout(first);
-  rows->addLayout(second);
-  column->addWidget(bar);
-  pdfViewArea_ = new QWidget(tab);
-  column->addWidget(pdfViewArea_, 1);
-  return tab;
 }
 
 QWidget* MainWindow::BuildDrawingTab() {
@@ -469,12 +437,12 @@ void MainWindow::ConnectPreview() {
   w.tabPicture = image2_;
   w.fileNameBox = edit5_;
   w.measureBox = edit4_;
-  w.pageLabel = pageLabel_;
+  w.pageLabel = pdfTab_->PageLabel();
   w.textView = textTab_->View();
   w.progress = progressBar_;
   w.tabs = tabs_;
   w.textShow = textShowBox_;
-  w.pdfShow = pdfShowBox_;
+  w.pdfShow = pdfTab_->ShowBox();
   w.drawingShow = drawingShowBox_;
   w.extractButton = extractButton_;
   w.convertButton = dwgToDxfButton_;
@@ -485,6 +453,9 @@ void MainWindow::ConnectPreview() {
                                        messages_, this);
   preview::PreviewHooks hooks;
   hooks.pdfAvailable = pdfAvailable_;
+  hooks.showPdf = [this](const std::string& path) { return pdfTab_->Show(path); };
+  hooks.closePdf = [this] { pdfTab_->Close(); };
+  hooks.hidePdf = [this] { pdfTab_->Hide(); };
   hooks.clearDrawing = [this] { drawingPreview_->Clear(); };
   hooks.showDwgPreview = [](const std::string& path, preview::ImageBox* target) {
     if (dwg::ShowDwgPreview(path, target) == dwg::DwgPictureResult::Abort) throw SilentAbort{};
@@ -516,6 +487,7 @@ std::optional<std::string> MainWindow::SelectedPath() const {
 }
 
 void MainWindow::ClearPreviews() {
+  if (pdfAvailable_) pdfTab_->Close();
   textTab_->View()->Clear();
   image1_->clear();
   image2_->clear();
@@ -545,11 +517,7 @@ void MainWindow::StartUp() {
   settings_.targetProgId = kDefaultProgId;
 
   // 2. The PDF engine.
-  pdfAvailable_ = false;
-  if (!env_.forcePdfUnavailable) {
-    QPdfDocument probe;
-    pdfAvailable_ = probe.status() == QPdfDocument::Status::Null;
-  }
+  pdfAvailable_ = !env_.forcePdfUnavailable && pdfTab_->CreateView();
   if (!pdfAvailable_) messages_({MessageKind::Plain, {}, "PDFium.DLL が見つかりません."});
 
   // 3. The file list starts empty (the catalogue owns it).
@@ -654,6 +622,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
   ShutDown();
   event->accept();
+}
+
+void MainWindow::wheelEvent(QWheelEvent* event) {
+  // What no control took; the PDF branch runs after the PDF view's own handling.
+  if (tabs_->currentWidget() == pdfTab_) {
+    pdfTab_->WindowWheel(event->globalPosition().toPoint(), event->angleDelta().y(),
+                         event->modifiers());
+  }
+  QMainWindow::wheelEvent(event);
 }
 
 void MainWindow::ShutDown() {

@@ -27,6 +27,7 @@ class QToolButton;
 
 namespace kestrel::preview {
 class ImageBox;
+class PdfTab;
 class PreviewDispatch;
 class TextTab;
 }  // namespace kestrel::preview
@@ -109,19 +110,17 @@ class MainWindow : public QMainWindow {
   QProgressBar* progressBar() const { return progressBar_; }
   QTabWidget* tabs() const { return tabs_; }
   preview::TextTab* textTab() const { return textTab_; }
+  preview::PdfTab* pdfTab() const { return pdfTab_; }
   // The preview of the selected entry; its hooks reach the PDF view, the DWG preview and the
   // DXF loader.
   preview::PreviewDispatch* preview() const { return preview_.get(); }
-  QWidget* pdfViewArea() const { return pdfViewArea_; }
   QCheckBox* textShowBox() const { return textShowBox_; }
-  QCheckBox* pdfShowBox() const { return pdfShowBox_; }
   QCheckBox* drawingShowBox() const { return drawingShowBox_; }
   QPushButton* extractButton() const { return extractButton_; }
   QPushButton* dwgToDxfButton() const { return dwgToDxfButton_; }
   QPushButton* openButton() const { return button5_; }
   QPushButton* insertButton() const { return button6_; }
   QPushButton* lspButton() const { return button9_; }
-  QLabel* pageLabel() const { return pageLabel_; }
   QMenu* resultMenu() const { return resultMenu_; }
   QComboBox* folderCombo() const { return comboBox2_; }
   QComboBox* maskCombo() const { return comboBox1_; }
@@ -144,13 +143,13 @@ class MainWindow : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   // Construction, in named steps.
   void BuildLeftPanel();
   void BuildTabs();
   QWidget* BuildTextTab();
-  QWidget* BuildPdfTab();
   QWidget* BuildDrawingTab();
   void BuildCadLink();
   void BuildResultMenu();
@@ -198,9 +197,7 @@ class MainWindow : public QMainWindow {
   preview::TextTab* textTab_ = nullptr;
   QCheckBox* textShowBox_ = nullptr;
   QPushButton* extractButton_ = nullptr;
-  QWidget* pdfViewArea_ = nullptr;
-  QCheckBox* pdfShowBox_ = nullptr;
-  QLabel* pageLabel_ = nullptr;
+  preview::PdfTab* pdfTab_ = nullptr;
   QCheckBox* drawingShowBox_ = nullptr;
   QPushButton* dwgToDxfButton_ = nullptr;
   QLineEdit* edit5_ = nullptr;

@@ -17,5 +17,6 @@ int RunSniff(const Args& args);         // SniffCommand.cpp
 int RunCadCommand(const Args& args);    // CadCommand.cpp
 int RunTargetDialog(const Args& args);  // TargetDialogCommand.cpp
 int RunDwgPreview(const Args& args);    // DwgPreviewCommand.cpp
+int RunPdfView(const Args& args);       // PdfViewCommand.cpp
 
 }  // namespace kestrel::tool

@@ -24,6 +24,8 @@ constexpr Command kCommands[] = {
     {"cad-command", "cad-command insert|lisp PATH", kestrel::tool::RunCadCommand},
     {"target-dialog", "target-dialog TABLE --target PROGID", kestrel::tool::RunTargetDialog},
     {"dwg-preview", "dwg-preview FILE [--size WxH] [--png OUT.png]", kestrel::tool::RunDwgPreview},
+    {"pdf-view", "pdf-view FILE [--size WxH] (commands on standard input)",
+     kestrel::tool::RunPdfView},
 };
 
 int Usage() {

@@ -34,6 +34,7 @@ TEST(ToolFiles, CommandsOnSpecialFilesEndAtOnceWithTheirError) {
       {{"dxf-dump", "FILE", "--stage", "final"}, 0, "\"error\":\"not a file\""},
       {{"render", "FILE", png}, 1, ""},
       {{"dwg-preview", "FILE"}, 1, "\"result\": \"abort\""},
+      {{"pdf-view", "FILE"}, 1, "\"error\":\"File not found or could not be opened\""},
   };
   std::vector<kestrel::test::SpecialFile> files = special.Files();
   files.push_back({"device named without an extension", "/dev/zero"});
