@@ -24,9 +24,10 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "app/CatalogueController.h"
-#include "app/DrawingPreview.h"
+#include "app/DrawingTab.h"
 #include "app/ListCommands.h"
 #include "app/MessageBoxes.h"
 #include "app/ResultListModel.h"
@@ -39,6 +40,7 @@ namespace kestrel::app {
 namespace {
 
 constexpr const char* kAppTitle = "Kestrel";
+constexpr int kPdfTabIndex = 1;  // " TEXT", "  PDF", "  DXF, Image"
 
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
@@ -268,30 +270,8 @@ QWidget* MainWindow::BuildPdfTab() {
 }
 
 QWidget* MainWindow::BuildDrawingTab() {
-  auto* tab = new QWidget(this);
-  auto* column = new QVBoxLayout(tab);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(0);
-  auto* bar = new QWidget(tab);
-  bar->setFixedHeight(25);
-  auto* row = new QHBoxLayout(bar);
-  row->setContentsMargins(2, 1, 2, 1);
-  drawingShowBox_ = new QCheckBox(" 表示", bar);
-  dwgToDxfButton_ = MakeButton(bar, "DWG -> DXF", "ODAFileConverter を起動");
-  dwgToDxfButton_->setEnabled(false);
-  edit5_ = new QLineEdit(bar);
-  edit5_->setReadOnly(true);
-  row->addWidget(drawingShowBox_);
-  row->addWidget(dwgToDxfButton_);
-  row->addWidget(edit5_, 1);
-  column->addWidget(bar);
-  image2_ = new preview::ImageBox(tab);
-  column->addWidget(image2_, 1);
-  edit4_ = new QLineEdit(tab);
-  edit4_->setReadOnly(true);
-  edit4_->setAlignment(Qt::AlignCenter);
-  column->addWidget(edit4_);
-  return tab;
+  drawingTab_ = new DrawingTab(messages_, this);
+  return drawingTab_;
 }
 
 void MainWindow::BuildResultMenu() {
@@ -422,29 +402,30 @@ void MainWindow::ConnectPreview() {
   w.pathRole = ResultListModel::PathRole;
   w.statusPanel = statusPanel_;
   w.thumbnail = image1_;
-  w.tabPicture = image2_;
-  w.fileNameBox = edit5_;
-  w.measureBox = edit4_;
+  w.tabPicture = drawingTab_->Picture();
+  w.fileNameBox = drawingTab_->NameBox();
+  w.measureBox = drawingTab_->StatusBox();
   w.pageLabel = pageLabel_;
   w.textView = textTab_->View();
   w.progress = progressBar_;
   w.tabs = tabs_;
   w.textShow = textShowBox_;
   w.pdfShow = pdfShowBox_;
-  w.drawingShow = drawingShowBox_;
+  w.drawingShow = drawingTab_->ShowBox();
   w.extractButton = extractButton_;
-  w.convertButton = dwgToDxfButton_;
+  w.convertButton = drawingTab_->ConvertButton();
   w.insertButton = button6_;
   w.lspLoadButton = button9_;
-  drawingPreview_ = new DrawingPreview({image2_, tabs_, w.drawingTab, drawingShowBox_, edit5_,
-                                        [this] { return SelectedLine().has_value(); }},
-                                       messages_, this);
+  drawingTab_->SetWindow({[this] { return SelectedLine().has_value(); },
+                          [this, tab = w.drawingTab] { return tabs_->currentIndex() == tab; },
+                          [this] { preview_->BlankPicture(image1_); }});
+  qApp->installEventFilter(this);
   preview::PreviewHooks hooks;
   hooks.pdfAvailable = pdfAvailable_;
-  hooks.clearDrawing = [this] { drawingPreview_->Clear(); };
+  hooks.clearDrawing = [this] { drawingTab_->Clear(); };
   hooks.loadDxfPreview = [this](const std::string& path, preview::ImageBox* target,
                                 QProgressBar* progress) {
-    drawingPreview_->Load(path, target, progress);
+    drawingTab_->LoadDxfPreview(path, target, progress);
   };
   // KestrelApplication::notify is the error boundary (error box, silent abort).
   hooks.runHandler = [](const std::function<void()>& handler) { handler(); };
@@ -471,13 +452,11 @@ std::optional<std::string> MainWindow::SelectedPath() const {
 void MainWindow::ClearPreviews() {
   textTab_->View()->Clear();
   image1_->clear();
-  image2_->clear();
-  edit4_->clear();
-  edit5_->clear();
+  drawingTab_->ClearBoxes();
 }
 
 void MainWindow::DropAfterOutOfMemory() {
-  if (drawingPreview_) drawingPreview_->Release();
+  if (drawingTab_) drawingTab_->Release();
   ClearPreviews();
 }
 
@@ -543,7 +522,7 @@ void MainWindow::StartUp() {
   textTab_->View()->Clear();
   // 9. The search marks live with the text view.
   // 10. Both pictures black.
-  image2_->clear();
+  drawingTab_->Picture()->clear();
   // 11. The AutoLISP highlighter is the text view's first.
   textTab_->View()->SetHighlighter(preview::TextHighlighter::AutoLisp);
 
@@ -593,6 +572,17 @@ void MainWindow::showEvent(QShowEvent* event) {
     splitter_->setSizes({489, std::max(0, splitter_->width() - 489 - splitter_->handleWidth())});
     PlaceOnMonitor();
   }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::Wheel) return QMainWindow::eventFilter(watched, event);
+  auto* wheel = static_cast<QWheelEvent*>(event);
+  // The control under the pointer decides, once: the event then climbs to the parents of the
+  // widget it was sent to, and each of them passes through here again.
+  QWidget* under = QApplication::widgetAt(wheel->globalPosition().toPoint());
+  if (!under || watched != under || under->window() != this) return false;
+  if (tabs_->currentIndex() == kPdfTabIndex) return pdfWheel_ && pdfWheel_(under, wheel);
+  return drawingTab_->Wheel(under, wheel);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

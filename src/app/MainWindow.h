@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,7 @@ class QPushButton;
 class QSplitter;
 class QTabWidget;
 class QToolButton;
+class QWheelEvent;
 
 namespace kestrel::preview {
 class ImageBox;
@@ -33,7 +35,7 @@ class TextTab;
 namespace kestrel::app {
 
 class CatalogueController;
-class DrawingPreview;
+class DrawingTab;
 class ResultListModel;
 
 // Where the window keeps its files and how it talks to the user; tests give their own.
@@ -87,22 +89,18 @@ class MainWindow : public QMainWindow {
   QListView* resultList() const { return resultList_; }
   ResultListModel* resultModel() const { return resultModel_; }
   preview::ImageBox* thumbnail() const { return image1_; }
-  preview::ImageBox* drawingImage() const { return image2_; }
-  QLineEdit* drawingStatusBox() const { return edit4_; }
-  QLineEdit* drawingNameBox() const { return edit5_; }
   QLabel* statusPanel() const { return statusPanel_; }
   QProgressBar* progressBar() const { return progressBar_; }
   QTabWidget* tabs() const { return tabs_; }
   preview::TextTab* textTab() const { return textTab_; }
+  DrawingTab* drawingTab() const { return drawingTab_; }
   // The preview of the selected entry; its hooks reach the PDF view, the DWG preview and the
   // DXF loader.
   preview::PreviewDispatch* preview() const { return preview_.get(); }
   QWidget* pdfViewArea() const { return pdfViewArea_; }
   QCheckBox* textShowBox() const { return textShowBox_; }
   QCheckBox* pdfShowBox() const { return pdfShowBox_; }
-  QCheckBox* drawingShowBox() const { return drawingShowBox_; }
   QPushButton* extractButton() const { return extractButton_; }
-  QPushButton* dwgToDxfButton() const { return dwgToDxfButton_; }
   QPushButton* openButton() const { return button5_; }
   QPushButton* insertButton() const { return button6_; }
   QPushButton* lspButton() const { return button9_; }
@@ -123,12 +121,19 @@ class MainWindow : public QMainWindow {
   // Blanks the two pictures, the text view, the drawing boxes and the PDF view: what a new
   // build or search starts with.
   void ClearPreviews();
+  // The PDF tab's handling of the window's wheel while it is the active page.
+  void SetPdfWheelHandler(std::function<bool(QWidget* under, QWheelEvent* event)> handler) {
+    pdfWheel_ = std::move(handler);
+  }
   // Drops the drawing model and the previews: what a command that ran out of memory leaves.
   void DropAfterOutOfMemory();
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // The window's wheel: over the drawing tab's page it zooms the drawing, over the PDF tab it
+  // goes to the PDF tab's handler; anything else goes on as usual.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Construction, in named steps.
@@ -185,11 +190,7 @@ class MainWindow : public QMainWindow {
   QWidget* pdfViewArea_ = nullptr;
   QCheckBox* pdfShowBox_ = nullptr;
   QLabel* pageLabel_ = nullptr;
-  QCheckBox* drawingShowBox_ = nullptr;
-  QPushButton* dwgToDxfButton_ = nullptr;
-  QLineEdit* edit5_ = nullptr;
-  preview::ImageBox* image2_ = nullptr;
-  QLineEdit* edit4_ = nullptr;
+  DrawingTab* drawingTab_ = nullptr;
 
   QProgressBar* progressBar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
@@ -203,7 +204,8 @@ class MainWindow : public QMainWindow {
 
   CatalogueController* catalogue_ = nullptr;
   std::unique_ptr<preview::PreviewDispatch> preview_;
-  DrawingPreview* drawingPreview_ = nullptr;
+  // The wheel over the PDF tab, filled by the PDF tab; returns whether it used the event.
+  std::function<bool(QWidget* under, QWheelEvent* event)> pdfWheel_;
 };
 
 }  // namespace kestrel::app

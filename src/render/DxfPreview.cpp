@@ -8,10 +8,6 @@
 
 namespace kestrel::render {
 
-void DrawingDocument::ClearDrawing() {
-  dxf::ClearDrawing(drawing);
-}
-
 void DrawCrossPicture(Canvas& canvas, int width, int height) {
   ClearCanvas(canvas, width, height, kBlack);
   canvas.SetPenWidth(1);
@@ -46,6 +42,7 @@ bool TryLoad(DrawingDocument& doc, const std::filesystem::path& path, QImage& im
              const ProgressSink& progress, const MessageSink& messages) {
   const dxf::PreparedDxf prepared = dxf::PrepareDxfDrawing(doc.drawing, path, progress, messages);
   if (!prepared.error.empty()) return false;
+  NormalizeArcEnds(doc.drawing);
   doc.view = FitView(doc.drawing.DrawingExtents);
   QtCanvas canvas(image);
   const int w = image.width(), h = image.height();
@@ -84,6 +81,11 @@ QImage LoadDxfPreview(DrawingDocument& doc, const std::filesystem::path& path, Q
 }
 
 QImage RedrawView(DrawingDocument& doc, QSize size, bool drawAll) {
+  return RedrawView(doc, doc.view, size, drawAll, false);
+}
+
+QImage RedrawView(DrawingDocument& doc, const ViewState& view, QSize size, bool drawAll,
+                  bool quick) {
   if (size.width() <= 0 || size.height() <= 0) return QImage();
   QImage image = BlackImage(size);
   if (image.isNull()) return image;
@@ -93,8 +95,9 @@ QImage RedrawView(DrawingDocument& doc, QSize size, bool drawAll) {
   DrawViewFrame(canvas, w, h);
   DrawOptions options = DrawOptions::ForCanvas(w, h);
   options.drawAll = drawAll;
+  options.quick = quick;
   try {
-    DrawDrawing(canvas, doc.drawing, doc.view, options);
+    DrawDrawing(canvas, doc.drawing, view, options);
   } catch (const std::exception&) {
     // Out of memory while drawing: the drawing cannot be shown.
     doc.DrawingShown = false;

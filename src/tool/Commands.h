@@ -14,5 +14,9 @@ int RunDxfDump(const Args& args);     // DxfDumpCommand.cpp
 int RunRender(const Args& args);      // RenderCommand.cpp
 int RunLispTokens(const Args& args);  // LispTokensCommand.cpp
 int RunSniff(const Args& args);       // SniffCommand.cpp
+int RunView(const Args& args);        // ViewCommand.cpp
+
+// "WxH" with both sides from 1 to 20000 pixels (RenderCommand.cpp).
+bool ParseSize(const std::string& text, int& width, int& height);
 
 }  // namespace kestrel::tool

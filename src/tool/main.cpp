@@ -21,6 +21,7 @@ constexpr Command kCommands[] = {
     {"render", "render FILE OUT.png [--size WxH]", kestrel::tool::RunRender},
     {"lisp-tokens", "lisp-tokens FILE", kestrel::tool::RunLispTokens},
     {"sniff", "sniff FILE", kestrel::tool::RunSniff},
+    {"view", "view FILE [--size WxH]  (events on standard input)", kestrel::tool::RunView},
 };
 
 int Usage() {

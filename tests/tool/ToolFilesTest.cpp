@@ -33,6 +33,7 @@ TEST(ToolFiles, CommandsOnSpecialFilesEndAtOnceWithTheirError) {
       {{"dxf-dump", "FILE"}, 0, "\"error\":\"busy\""},
       {{"dxf-dump", "FILE", "--stage", "final"}, 0, "\"error\":\"not a file\""},
       {{"render", "FILE", png}, 1, ""},
+      {{"view", "FILE"}, 0, "\"redraw\": \"none\"}"},
   };
   std::vector<kestrel::test::SpecialFile> files = special.Files();
   files.push_back({"device named without an extension", "/dev/zero"});
