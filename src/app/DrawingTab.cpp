@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegion>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -87,7 +88,21 @@ void DrawingTab::UpdateConditions() {
 
 void DrawingTab::Show(const render::ViewEvent& e) {
   surface_.Finish();
-  if (e.overlay) image2_->update();
+  if (e.overlay && e.redraw == render::Redraw::None) {
+    if (e.overlayRects.empty()) {
+      image2_->update();
+    } else {
+      // Only the rows, columns and outlines the overlays touched are shown again: a crosshair
+      // move then costs a few lines of pixels, not the whole picture.
+      const QImage& picture = image2_->image();
+      const QPoint offset((image2_->width() - picture.width()) / 2,
+                          (image2_->height() - picture.height()) / 2);
+      QRegion region;
+      for (const render::PixelRect& r : e.overlayRects)
+        region += QRect(r.left, r.top, r.right - r.left, r.bottom - r.top).translated(offset);
+      image2_->update(region);
+    }
+  }
   if (e.edit4Changed) edit4_->setText(QString::fromStdString(view_.edit4()));
 }
 

@@ -125,15 +125,20 @@ ViewEvent DrawingView::Wheel(bool down, int x, int y, bool overPage, bool* handl
 
 // ---- button down ---------------------------------------------------------------------------
 
-void DrawingView::DrawBand(Canvas& canvas, int x, int y) const {
+void DrawingView::DrawBand(Canvas& canvas, int x, int y, ViewEvent& result) const {
   canvas.SetPenStyle(PenStyle::DashDotDot);
   canvas.SetPenMode(PenMode::NotXor);
   canvas.SetPenWidth(kBandWidth);
   canvas.SetPenColor(kBlack);
   canvas.SetBrushStyle(BrushStyle::Clear);
-  canvas.Rectangle(std::min(press_.x, x), std::min(press_.y, y), std::max(press_.x, x),
-                   std::max(press_.y, y));
+  const PixelRect r{std::min(press_.x, x), std::min(press_.y, y), std::max(press_.x, x),
+                    std::max(press_.y, y)};
+  canvas.Rectangle(r.left, r.top, r.right, r.bottom);
   canvas.SetPenMode(PenMode::Copy);
+  result.overlay = true;
+  // The wide pen reaches past the outline on both sides.
+  const int m = kBandWidth;
+  result.overlayRects.push_back({r.left - m, r.top - m, r.right + m, r.bottom + m});
 }
 
 ViewEvent DrawingView::MouseDown(MouseButton button, int x, int y, bool shift) {
@@ -150,10 +155,7 @@ ViewEvent DrawingView::MouseDown(MouseButton button, int x, int y, bool shift) {
     return result;
   }
   boxMode_ = true;
-  if (Canvas* canvas = surface_ ? surface_->Overlay() : nullptr) {
-    DrawBand(*canvas, x, y);
-    result.overlay = true;
-  }
+  if (Canvas* canvas = surface_ ? surface_->Overlay() : nullptr) DrawBand(*canvas, x, y, result);
   return result;
 }
 
@@ -251,7 +253,7 @@ void DrawingView::DrawPick(Canvas& canvas) const {
 
 // ---- mouse move ----------------------------------------------------------------------------
 
-void DrawingView::DrawCross(Canvas& canvas, int x, int y) const {
+void DrawingView::DrawCross(Canvas& canvas, int x, int y, ViewEvent& result) const {
   canvas.SetPenMode(PenMode::Xor);
   canvas.SetPenColor(kCrossColor);
   canvas.SetPenStyle(PenStyle::Solid);
@@ -260,6 +262,9 @@ void DrawingView::DrawCross(Canvas& canvas, int x, int y) const {
   canvas.LineTo(width_, y - 1);
   canvas.MoveTo(x - 1, 0);
   canvas.LineTo(x - 1, height_);
+  result.overlay = true;
+  result.overlayRects.push_back({0, y - 1, width_, y});
+  result.overlayRects.push_back({x - 1, 0, x, height_});
 }
 
 ViewEvent DrawingView::MouseMove(int x, int y, bool shift) {
@@ -267,11 +272,10 @@ ViewEvent DrawingView::MouseMove(int x, int y, bool shift) {
   if (!MouseReady()) return result;
   Canvas* canvas = surface_ ? surface_->Overlay() : nullptr;
   if (canvas) {
-    if (doc_.CrossShown) DrawCross(*canvas, crossX_, crossY_);
-    DrawCross(*canvas, x, y);
+    if (doc_.CrossShown) DrawCross(*canvas, crossX_, crossY_, result);
+    DrawCross(*canvas, x, y, result);
     canvas->SetPenColor(kWhite);
     canvas->SetPenStyle(PenStyle::Solid);
-    result.overlay = true;
   }
   crossX_ = x;
   crossY_ = y;
@@ -294,9 +298,8 @@ ViewEvent DrawingView::MouseMove(int x, int y, bool shift) {
   if (boxMode_) {
     if (x != lastCorner_.x && y != lastCorner_.y) {
       if (canvas) {
-        DrawBand(*canvas, lastCorner_.x, lastCorner_.y);
-        DrawBand(*canvas, x, y);
-        result.overlay = true;
+        DrawBand(*canvas, lastCorner_.x, lastCorner_.y, result);
+        DrawBand(*canvas, x, y, result);
       }
       lastCorner_ = {x, y};
     }
@@ -398,10 +401,7 @@ ViewEvent DrawingView::MouseUp(MouseButton button, int x, int y, bool shift) {
   if (!Apply(changed)) {
     // The view stays and so does its picture: only the band goes.
     Canvas* canvas = surface_ ? surface_->Overlay() : nullptr;
-    if (band && canvas) {
-      DrawBand(*canvas, lastCorner_.x, lastCorner_.y);
-      result.overlay = true;
-    }
+    if (band && canvas) DrawBand(*canvas, lastCorner_.x, lastCorner_.y, result);
     return result;
   }
   doc_.CrossShown = false;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "dxf/Drawing.h"
 #include "render/Canvas.h"
@@ -40,10 +41,19 @@ struct ViewConditions {
   bool entrySelected = true;  // a result-list entry is selected
 };
 
+// A rectangle of pixels, right and bottom exclusive.
+struct PixelRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
 // The outcome of one event.
 struct ViewEvent {
   Redraw redraw = Redraw::None;
-  bool overlay = false;       // something was drawn on the shown picture
+  bool overlay = false;  // something was drawn on the shown picture
+  // Where the overlays changed pixels, when that is known: the rest of the picture need not be
+  // shown again. Empty with `overlay`: anywhere.
+  std::vector<PixelRect> overlayRects;
   bool edit4Changed = false;  // the status text is new
 };
 
@@ -104,8 +114,8 @@ class DrawingView {
   TAcadPoint World(int x, int y) const;
   double Scale() const { return ViewScale(doc_.view, width_, height_); }
   void DrawRedraw(const ViewState& view, bool drawAll, bool quick);
-  void DrawCross(Canvas& canvas, int x, int y) const;
-  void DrawBand(Canvas& canvas, int x, int y) const;
+  void DrawCross(Canvas& canvas, int x, int y, ViewEvent& result) const;
+  void DrawBand(Canvas& canvas, int x, int y, ViewEvent& result) const;
   // Draws the picked entity in NOT mode: once to show it, once more to remove it.
   void DrawPick(Canvas& canvas) const;
   void Pick(int x, int y, ViewEvent& result);
