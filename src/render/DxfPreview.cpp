@@ -81,14 +81,21 @@ QImage LoadDxfPreview(DrawingDocument& doc, const std::filesystem::path& path, Q
 }
 
 QImage RedrawView(DrawingDocument& doc, QSize size, bool drawAll) {
-  return RedrawView(doc, doc.view, size, drawAll, false);
+  QImage image;
+  RedrawView(doc, doc.view, image, size, drawAll, false);
+  return image;
 }
 
-QImage RedrawView(DrawingDocument& doc, const ViewState& view, QSize size, bool drawAll,
-                  bool quick) {
-  if (size.width() <= 0 || size.height() <= 0) return QImage();
-  QImage image = BlackImage(size);
-  if (image.isNull()) return image;
+void RedrawView(DrawingDocument& doc, const ViewState& view, QImage& image, QSize size,
+                bool drawAll, bool quick) {
+  if (size.width() <= 0 || size.height() <= 0) {
+    image = QImage();
+    return;
+  }
+  if (image.size() != size || image.format() != QImage::Format_RGB32) {
+    image = QImage(size, QImage::Format_RGB32);
+    if (image.isNull()) return;  // a size no memory holds
+  }
   QtCanvas canvas(image);
   const int w = size.width(), h = size.height();
   ClearCanvas(canvas, w, h, kBlack);
@@ -103,7 +110,6 @@ QImage RedrawView(DrawingDocument& doc, const ViewState& view, QSize size, bool 
     doc.DrawingShown = false;
     DrawCrossPicture(canvas, w, h);
   }
-  return image;
 }
 
 }  // namespace kestrel::render

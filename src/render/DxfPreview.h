@@ -27,9 +27,11 @@ QImage LoadDxfPreview(DrawingDocument& doc, const std::filesystem::path& path, Q
 // The document's drawing in its current view at `size`: black, cyan frame, drawing centred.
 // Running out of memory while drawing gives the cross picture and clears `DrawingShown`.
 QImage RedrawView(DrawingDocument& doc, QSize size, bool drawAll);
-// The same with the view given: a pan drag draws its provisional centre, `quick`.
-QImage RedrawView(DrawingDocument& doc, const ViewState& view, QSize size, bool drawAll,
-                  bool quick);
+// The same with the view given: a pan drag draws its provisional centre, `quick`. Drawn into
+// `image`, which keeps its memory when it has the size already: a redraw then does not fault
+// in a fresh picture's pages.
+void RedrawView(DrawingDocument& doc, const ViewState& view, QImage& image, QSize size,
+                bool drawAll, bool quick);
 
 // Black, a cyan X over the middle third and the cyan frame: "this file cannot be drawn".
 void DrawCrossPicture(Canvas& canvas, int width, int height);

@@ -7,7 +7,7 @@ namespace kestrel::render {
 void ImageSurface::Redraw(DrawingDocument& doc, const ViewState& view, int width, int height,
                           bool drawAll, bool quick) {
   overlay_.reset();  // the painter must let go of the picture it replaces
-  *picture_ = RedrawView(doc, view, QSize(width, height), drawAll, quick);
+  RedrawView(doc, view, *picture_, QSize(width, height), drawAll, quick);
   ++redraws_;
   if (shown_) shown_();
 }
