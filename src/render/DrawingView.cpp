@@ -21,6 +21,13 @@ bool IsFinitePoint(const TAcadPoint& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
+// Where a text is picked: a justified TEXT by its second alignment point, any other by its
+// first. An MTEXT's second point is the direction of its lines, not a place in the drawing, so
+// an MTEXT is always picked by its insertion point.
+const TAcadPoint& PickPoint(const dxf::TTextBlk& t) {
+  return (!t.mtflag && (t.code72 != 0 || t.code73 != 0)) ? t.pt11 : t.pt10;
+}
+
 }  // namespace
 
 const char* RedrawName(Redraw redraw) {
@@ -197,8 +204,7 @@ void DrawingView::Pick(int x, int y, ViewEvent& result) {
   for (size_t i = 0; i < d.TextAry.size(); ++i) {
     const dxf::TTextBlk& t = d.TextAry[i];
     if (!visible(t.layer)) continue;
-    const TAcadPoint& at = (t.code72 != 0 || t.code73 != 0) ? t.pt11 : t.pt10;
-    offer(dxf::Distance2D(q, at), int(i), text);
+    offer(dxf::Distance2D(q, PickPoint(t)), int(i), text);
   }
 
   // The nearest is of the latest kind whose candidate is set.
@@ -246,8 +252,7 @@ void DrawingView::DrawPick(Canvas& canvas) const {
             a.ed * dxf::kDegToRad, s, origin, pen);
   } else if (PickedText >= 0) {
     const dxf::TTextBlk& t = d.TextAry[size_t(PickedText)];
-    const TAcadPoint& at = (t.code72 != 0 || t.code73 != 0) ? t.pt11 : t.pt10;
-    DrawArc(canvas, dxf::SubPointXY(at, vc), t.code40, 0, 0, s, origin, pen);
+    DrawArc(canvas, dxf::SubPointXY(PickPoint(t), vc), t.code40, 0, 0, s, origin, pen);
   }
 }
 

@@ -364,6 +364,24 @@ TEST(DrawingViewPick, NearestOfEachKindWithTiesAndHiddenLayers) {
        },
        {0, -1, -1, 0},
        "[T] 文字高さ = 2.500 \"A\"1\""},
+      {"an MTEXT by its insertion point, not by its direction",
+       [](dxf::Drawing& d) {
+         d.CircleAry.push_back(Circle({0, 0, 0}, 6));
+         dxf::TTextBlk far, near;
+         far.layer = near.layer = "M";
+         far.mtflag = near.mtflag = true;
+         far.code72 = near.code72 = 1;
+         far.code40 = near.code40 = 2;
+         far.pt10 = {500, 500, 0};
+         far.pt11 = near.pt11 = {1, 0, 0};  // the direction of its lines
+         near.pt10 = {3, 4, 0};
+         far.str = "far";
+         near.str = "near";
+         d.TextAry.push_back(far);
+         d.TextAry.push_back(near);
+       },
+       {-1, 0, -1, 1},
+       "[M] 文字高さ = 2.000 \"near\""},
       {"a line whose foot is on it",
        [](dxf::Drawing& d) {
          d.LineAry.push_back(Line({5, -100, 0}, {5, -20, 0}));  // foot beyond its end
