@@ -26,7 +26,7 @@
 #include <QWheelEvent>
 
 #include "app/CatalogueController.h"
-#include "app/DrawingPreview.h"
+#include "app/DrawingTab.h"
 #include "app/ListCommands.h"
 #include "app/MessageBoxes.h"
 #include "app/ResultListModel.h"
@@ -250,30 +250,8 @@ QWidget* MainWindow::BuildTextTab() {
 }
 
 QWidget* MainWindow::BuildDrawingTab() {
-  auto* tab = new QWidget(this);
-  auto* column = new QVBoxLayout(tab);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(0);
-  auto* bar = new QWidget(tab);
-  bar->setFixedHeight(25);
-  auto* row = new QHBoxLayout(bar);
-  row->setContentsMargins(2, 1, 2, 1);
-  drawingShowBox_ = new QCheckBox(" 表示", bar);
-  dwgToDxfButton_ = MakeButton(bar, "DWG -> DXF", "ODAFileConverter を起動");
-  dwgToDxfButton_->setEnabled(false);
-  edit5_ = new QLineEdit(bar);
-  edit5_->setReadOnly(true);
-  row->addWidget(drawingShowBox_);
-  row->addWidget(dwgToDxfButton_);
-  row->addWidget(edit5_, 1);
-  column->addWidget(bar);
-  image2_ = new preview::ImageBox(tab);
-  column->addWidget(image2_, 1);
-  edit4_ = new QLineEdit(tab);
-  edit4_->setReadOnly(true);
-  edit4_->setAlignment(Qt::AlignCenter);
-  column->addWidget(edit4_);
-  return tab;
+  drawingTab_ = new DrawingTab(messages_, this);
+  return drawingTab_;
 }
 
 // The CAD link with the target dialog, created hidden for the life of the window.
@@ -417,12 +395,12 @@ void MainWindow::ConnectCommands() {
 
   dwg::DwgConverter::Hooks& dwg = dwgConverter_->hooks();
   dwg.selectedPath = [this] { return SelectedPath(); };
-  dwg.setStatus = [this](const QString& text) { edit4_->setText(text); };
-  dwg.tickShow = [this] { drawingShowBox_->setChecked(true); };
+  dwg.setStatus = [this](const QString& text) { drawingTab_->StatusBox()->setText(text); };
+  dwg.tickShow = [this] { drawingTab_->ShowBox()->setChecked(true); };
   dwg.loadDxf = [this](const std::string& dxf) {
-    if (drawingPreview_) drawingPreview_->Load(dxf, image2_, progressBar_);
+    drawingTab_->LoadDxfPreview(dxf, drawingTab_->Picture(), progressBar_);
   };
-  connect(dwgToDxfButton_, &QPushButton::clicked, dwgConverter_,
+  connect(drawingTab_, &DrawingTab::ConvertRequested, dwgConverter_,
           &dwg::DwgConverter::ConvertDwgToDxf);
 }
 
@@ -434,35 +412,36 @@ void MainWindow::ConnectPreview() {
   w.pathRole = ResultListModel::PathRole;
   w.statusPanel = statusPanel_;
   w.thumbnail = image1_;
-  w.tabPicture = image2_;
-  w.fileNameBox = edit5_;
-  w.measureBox = edit4_;
+  w.tabPicture = drawingTab_->Picture();
+  w.fileNameBox = drawingTab_->NameBox();
+  w.measureBox = drawingTab_->StatusBox();
   w.pageLabel = pdfTab_->PageLabel();
   w.textView = textTab_->View();
   w.progress = progressBar_;
   w.tabs = tabs_;
   w.textShow = textShowBox_;
   w.pdfShow = pdfTab_->ShowBox();
-  w.drawingShow = drawingShowBox_;
+  w.drawingShow = drawingTab_->ShowBox();
   w.extractButton = extractButton_;
-  w.convertButton = dwgToDxfButton_;
+  w.convertButton = drawingTab_->ConvertButton();
   w.insertButton = button6_;
   w.lspLoadButton = button9_;
-  drawingPreview_ = new DrawingPreview({image2_, tabs_, w.drawingTab, drawingShowBox_, edit5_,
-                                        [this] { return SelectedLine().has_value(); }},
-                                       messages_, this);
+  drawingTab_->SetWindow({[this] { return SelectedLine().has_value(); },
+                          [this, tab = w.drawingTab] { return tabs_->currentIndex() == tab; },
+                          [this] { preview_->BlankPicture(image1_); }});
+  qApp->installEventFilter(this);
   preview::PreviewHooks hooks;
   hooks.pdfAvailable = pdfAvailable_;
   hooks.showPdf = [this](const std::string& path) { return pdfTab_->Show(path); };
   hooks.closePdf = [this] { pdfTab_->Close(); };
   hooks.hidePdf = [this] { pdfTab_->Hide(); };
-  hooks.clearDrawing = [this] { drawingPreview_->Clear(); };
+  hooks.clearDrawing = [this] { drawingTab_->Clear(); };
   hooks.showDwgPreview = [](const std::string& path, preview::ImageBox* target) {
     if (dwg::ShowDwgPreview(path, target) == dwg::DwgPictureResult::Abort) throw SilentAbort{};
   };
   hooks.loadDxfPreview = [this](const std::string& path, preview::ImageBox* target,
                                 QProgressBar* progress) {
-    drawingPreview_->Load(path, target, progress);
+    drawingTab_->LoadDxfPreview(path, target, progress);
   };
   // KestrelApplication::notify is the error boundary (error box, silent abort).
   hooks.runHandler = [](const std::function<void()>& handler) { handler(); };
@@ -490,13 +469,11 @@ void MainWindow::ClearPreviews() {
   if (pdfAvailable_) pdfTab_->Close();
   textTab_->View()->Clear();
   image1_->clear();
-  image2_->clear();
-  edit4_->clear();
-  edit5_->clear();
+  drawingTab_->ClearBoxes();
 }
 
 void MainWindow::DropAfterOutOfMemory() {
-  if (drawingPreview_) drawingPreview_->Release();
+  if (drawingTab_) drawingTab_->Release();
   ClearPreviews();
 }
 
@@ -558,7 +535,7 @@ void MainWindow::StartUp() {
   textTab_->View()->Clear();
   // 9. The search marks live with the text view.
   // 10. Both pictures black.
-  image2_->clear();
+  drawingTab_->Picture()->clear();
   // 11. The AutoLISP highlighter is the text view's first.
   textTab_->View()->SetHighlighter(preview::TextHighlighter::AutoLisp);
 
@@ -609,6 +586,19 @@ void MainWindow::showEvent(QShowEvent* event) {
     splitter_->setSizes({489, std::max(0, splitter_->width() - 489 - splitter_->handleWidth())});
     PlaceOnMonitor();
   }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::Wheel) return QMainWindow::eventFilter(watched, event);
+  auto* wheel = static_cast<QWheelEvent*>(event);
+  // The control under the pointer decides, once: the event then climbs to the parents of the
+  // widget it was sent to, and each of them passes through here again.
+  QWidget* under = QApplication::widgetAt(wheel->globalPosition().toPoint());
+  if (!under || watched != under || under->window() != this) return false;
+  // Over the PDF tab the view has the event first; the window's branch follows in wheelEvent,
+  // where the event arrives when the view leaves it.
+  if (tabs_->currentWidget() == pdfTab_) return false;
+  return drawingTab_->Wheel(under, wheel);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -24,6 +24,7 @@ class QPushButton;
 class QSplitter;
 class QTabWidget;
 class QToolButton;
+class QWheelEvent;
 
 namespace kestrel::preview {
 class ImageBox;
@@ -43,7 +44,7 @@ class DwgConverter;
 namespace kestrel::app {
 
 class CatalogueController;
-class DrawingPreview;
+class DrawingTab;
 class ResultListModel;
 
 // Where the window keeps its files and how it talks to the user; tests give their own.
@@ -103,21 +104,17 @@ class MainWindow : public QMainWindow {
   QListView* resultList() const { return resultList_; }
   ResultListModel* resultModel() const { return resultModel_; }
   preview::ImageBox* thumbnail() const { return image1_; }
-  preview::ImageBox* drawingImage() const { return image2_; }
-  QLineEdit* drawingStatusBox() const { return edit4_; }
-  QLineEdit* drawingNameBox() const { return edit5_; }
   QLabel* statusPanel() const { return statusPanel_; }
   QProgressBar* progressBar() const { return progressBar_; }
   QTabWidget* tabs() const { return tabs_; }
   preview::TextTab* textTab() const { return textTab_; }
   preview::PdfTab* pdfTab() const { return pdfTab_; }
+  DrawingTab* drawingTab() const { return drawingTab_; }
   // The preview of the selected entry; its hooks reach the PDF view, the DWG preview and the
   // DXF loader.
   preview::PreviewDispatch* preview() const { return preview_.get(); }
   QCheckBox* textShowBox() const { return textShowBox_; }
-  QCheckBox* drawingShowBox() const { return drawingShowBox_; }
   QPushButton* extractButton() const { return extractButton_; }
-  QPushButton* dwgToDxfButton() const { return dwgToDxfButton_; }
   QPushButton* openButton() const { return button5_; }
   QPushButton* insertButton() const { return button6_; }
   QPushButton* lspButton() const { return button9_; }
@@ -143,6 +140,10 @@ class MainWindow : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // The window's wheel: over the drawing tab's page it zooms the drawing, over the PDF tab it
+  // goes to the PDF tab's handler; anything else goes on as usual.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // The PDF tab's branch of the window's wheel, after the PDF view's own handling.
   void wheelEvent(QWheelEvent* event) override;
 
  private:
@@ -198,11 +199,7 @@ class MainWindow : public QMainWindow {
   QCheckBox* textShowBox_ = nullptr;
   QPushButton* extractButton_ = nullptr;
   preview::PdfTab* pdfTab_ = nullptr;
-  QCheckBox* drawingShowBox_ = nullptr;
-  QPushButton* dwgToDxfButton_ = nullptr;
-  QLineEdit* edit5_ = nullptr;
-  preview::ImageBox* image2_ = nullptr;
-  QLineEdit* edit4_ = nullptr;
+  DrawingTab* drawingTab_ = nullptr;
 
   QProgressBar* progressBar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
@@ -216,7 +213,6 @@ class MainWindow : public QMainWindow {
   CatalogueController* catalogue_ = nullptr;
   cadlink::CadLink* cadLink_ = nullptr;
   std::unique_ptr<preview::PreviewDispatch> preview_;
-  DrawingPreview* drawingPreview_ = nullptr;
   dwg::DwgConverter* dwgConverter_ = nullptr;
 };
 

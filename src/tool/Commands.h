@@ -18,5 +18,9 @@ int RunCadCommand(const Args& args);    // CadCommand.cpp
 int RunTargetDialog(const Args& args);  // TargetDialogCommand.cpp
 int RunDwgPreview(const Args& args);    // DwgPreviewCommand.cpp
 int RunPdfView(const Args& args);       // PdfViewCommand.cpp
+int RunView(const Args& args);          // ViewCommand.cpp
+
+// "WxH" with both sides from 1 to 20000 pixels (RenderCommand.cpp).
+bool ParseSize(const std::string& text, int& width, int& height);
 
 }  // namespace kestrel::tool

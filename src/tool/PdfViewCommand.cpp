@@ -31,16 +31,6 @@ int PdfViewUsage() {
   return 2;
 }
 
-bool ParseSize(const std::string& text, int& width, int& height) {
-  const size_t x = text.find('x');
-  if (x == std::string::npos) return false;
-  const char* end = text.data() + text.size();
-  auto [p1, e1] = std::from_chars(text.data(), text.data() + x, width);
-  auto [p2, e2] = std::from_chars(text.data() + x + 1, end, height);
-  if (e1 != std::errc() || p1 != text.data() + x || e2 != std::errc() || p2 != end) return false;
-  return width >= 1 && height >= 1 && width <= 20000 && height <= 20000;
-}
-
 std::string Json(const std::string& s) {
   std::string out = "\"";
   for (const char c : s) {

@@ -26,6 +26,7 @@ constexpr Command kCommands[] = {
     {"dwg-preview", "dwg-preview FILE [--size WxH] [--png OUT.png]", kestrel::tool::RunDwgPreview},
     {"pdf-view", "pdf-view FILE [--size WxH] (commands on standard input)",
      kestrel::tool::RunPdfView},
+    {"view", "view FILE [--size WxH]  (events on standard input)", kestrel::tool::RunView},
 };
 
 int Usage() {

@@ -26,6 +26,7 @@
 #include <sstream>
 
 #include "app/CatalogueController.h"
+#include "app/DrawingTab.h"
 #include "app/KestrelApplication.h"
 #include "app/ResultListModel.h"
 #include "app/core/IniFile.h"
@@ -245,11 +246,11 @@ TEST(MainWindow, NamesThatAreNotUtf8OrHoldControlsAreListedAndPreviewed) {
   w.buildButton()->click();
   ASSERT_EQ(Lines(w), std::vector<std::string>{drawing});
   w.tabs()->setCurrentIndex(2);
-  w.drawingShowBox()->setChecked(true);
+  w.drawingTab()->ShowBox()->setChecked(true);
   w.resultList()->setCurrentIndex(w.resultModel()->index(0));
-  const QImage& tab = w.drawingImage()->image();
+  const QImage& tab = w.drawingTab()->Picture()->image();
   EXPECT_EQ(tab.pixel(tab.width() / 2, tab.height() / 2), qRgb(255, 255, 255));
-  EXPECT_EQ(w.drawingNameBox()->text(), QString("x") + QChar(0xFFFD) + ".dxf");
+  EXPECT_EQ(w.drawingTab()->NameBox()->text(), QString("x") + QChar(0xFFFD) + ".dxf");
   w.close();
 }
 
