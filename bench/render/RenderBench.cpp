@@ -56,6 +56,7 @@ dxf::Drawing MakeDrawing() {
     }
   }
   d.DrawingExtents = {{0, 0, 0}, {5000, 3000, 0}};
+  NormalizeArcEnds(d);  // as a load leaves the arcs
   return d;
 }
 

@@ -1,11 +1,13 @@
 #include "app/KestrelApplication.h"
 
 #include <QFont>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QStyleFactory>
+#include <QTranslator>
 #include <QWidget>
 #include <cstring>
 #include <exception>
@@ -104,6 +106,18 @@ void ApplyDarkTheme(QApplication& app) {
     p.setColor(QPalette::Disabled, role, disabled);
   }
   app.setPalette(p);
+}
+
+bool InstallJapaneseQtTexts(QApplication& app) {
+  auto* texts = new QTranslator(&app);
+  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  // "qt_ja" gathers the catalogues of every Qt module; "qtbase_ja" is the part the widgets use.
+  if (!texts->load("qt_ja", folder) && !texts->load("qtbase_ja", folder)) {
+    delete texts;
+    return false;
+  }
+  QCoreApplication::installTranslator(texts);
+  return true;
 }
 
 void InstallFontSubstitutes() {

@@ -46,6 +46,11 @@ void NameApplication();
 // Fusion with a dark palette: the stand-in for the "Windows10 Dark" theme.
 void ApplyDarkTheme(QApplication& app);
 
+// Qt's own dialogs (the folder picker, the file dialog, message box buttons) speak the window's
+// language, Japanese, whatever the desktop's locale. Returns false when Qt's Japanese texts are
+// not installed (the dialogs then stay in English).
+bool InstallJapaneseQtTexts(QApplication& app);
+
 // Maps the Windows face names the window asks for to installed faces.
 void InstallFontSubstitutes();
 

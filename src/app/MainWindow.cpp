@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QPdfDocument>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -24,14 +23,21 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "app/CatalogueController.h"
-#include "app/DrawingPreview.h"
+#include "app/DrawingTab.h"
 #include "app/ListCommands.h"
 #include "app/MessageBoxes.h"
 #include "app/ResultListModel.h"
 #include "app/TextExtraction.h"
+#include "cadlink/CadLink.h"
+#include "cadlink/CadSession.h"
+#include "dwg/DwgConverter.h"
+#include "dwg/ShowDwgPreview.h"
 #include "preview/ImageBox.h"
+#include "preview/PdfTab.h"
+#include "preview/PdfView.h"
 #include "preview/PreviewDispatch.h"
 #include "preview/TextTab.h"
 #include "preview/TextView.h"
@@ -85,11 +91,17 @@ class LeftPanel : public QWidget {
 
 }  // namespace
 
+bool IsInstalledProgram(const QString& exeDir) {
+  return QFileInfo::exists(exeDir + "/../share/applications/kestrel.desktop");
+}
+
 AppEnvironment DefaultEnvironment() {
   AppEnvironment env;
   const QString exeDir = QCoreApplication::applicationDirPath();
   QString folder = exeDir;
-  if (!QFileInfo(exeDir).isWritable()) {
+  // An installed program shares its folder with every user (and root may write there), so
+  // only a copy of its own, e.g. a build or an unpacked archive, keeps settings beside itself.
+  if (IsInstalledProgram(exeDir) || !QFileInfo(exeDir).isWritable()) {
     folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(folder);
   }
@@ -117,10 +129,24 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
   BuildLeftPanel();
   BuildTabs();
   BuildStatusArea();
+  BuildCadLink();
+  dwgConverter_ = new dwg::DwgConverter(this, messages_, ConversionFolder(env_));
   extraction_ = new TextExtraction(
       {tabs_, 0, textTab_->View(), progressBar_, extractButton_, [this] { return SelectedPath(); },
        [this] { return pdfAvailable_; }, messages_},
       this);
+  // "テキスト抽出" of the PDF view's menu; the view shows the document the text comes from.
+  connect(pdfTab_->ExtractAction(), &QAction::triggered, extraction_, &TextExtraction::Run);
+  extraction_->pdfView = {
+      [this] { return pdfTab_->View() ? pdfTab_->View()->FileName() : std::string(); },
+      [this](const std::string& path) {
+        if (pdfTab_->View()) pdfTab_->View()->LoadFromFile(path);
+      },
+      [this](int page) {
+        if (!pdfTab_->View()) return;
+        pdfTab_->View()->SetPageIndex(page);
+        pdfTab_->View()->SelectAll();
+      }};
   BuildResultMenu();
   BuildFolderMenu();
 
@@ -147,7 +173,7 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
   catalogue_->clearPreviews = [this] { ClearPreviews(); };
   catalogue_->pickFolder = [this]() -> std::optional<QString> {
     QString dir = QFileDialog::getExistingDirectory(
-        this, "フォルダの指定", QString(),
+        this, "フォルダの指定", QDir::homePath(),
         QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly | QFileDialog::DontResolveSymlinks);
     if (dir.isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(dir);
@@ -217,13 +243,16 @@ void MainWindow::BuildLeftPanel() {
   resultList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   resultList_->setContextMenuPolicy(Qt::CustomContextMenu);
   resultList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // A line too long for the list keeps its date and its file name; the folders between give way.
+  resultList_->setTextElideMode(Qt::ElideMiddle);
   panel->resultList = resultList_;
 }
 
 void MainWindow::BuildTabs() {
   tabs_ = new QTabWidget(this);
   tabs_->addTab(BuildTextTab(), " TEXT");
-  tabs_->addTab(BuildPdfTab(), "  PDF");
+  pdfTab_ = new preview::PdfTab(this);
+  tabs_->addTab(pdfTab_, "  PDF");
   tabs_->addTab(BuildDrawingTab(), "  DXF, Image");
   // The tab bars clip rather than push the splitter: the left panel keeps its designed width.
   for (int i = 0; i < tabs_->count(); ++i)
@@ -238,65 +267,25 @@ QWidget* MainWindow::BuildTextTab() {
   return textTab_;
 }
 
-QWidget* MainWindow::BuildPdfTab() {
-  auto* tab = new QWidget(this);
-  auto* column = new QVBoxLayout(tab);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(0);
-  auto* bar = new QWidget(tab);
-  bar->setFixedHeight(53);
-  auto* rows = new QVBoxLayout(bar);
-  rows->setContentsMargins(2, 1, 2, 1);
-  rows->setSpacing(2);
-  auto* first = new QHBoxLayout();
-  pdfShowBox_ = new QCheckBox(" 表示", bar);
-  pdfShowBox_->setChecked(true);
-  pageLabel_ = new QLabel("1 / 1", bar);
-  first->addWidget(pdfShowBox_);
-  first->addWidget(MakeButton(bar, "<", "前のページヘ"));
-  first->addWidget(MakeButton(bar, ">", "次のページヘ"));
-  first->addWidget(pageLabel_);
-  first->addWidget(MakeButton(bar, "回転", "右回転"));
-  first->addWidget(MakeButton(bar, "縮小"));
-  first->addWidget(MakeButton(bar, "拡大"));
-  first->addWidget(MakeButton(bar, "フィット", "用紙にフィット表示"));
-  first->addStretch(1);
-  auto* second = new QHBoxLayout();
-  second->addWidget(new QLineEdit(bar), 1);
-  second->addWidget(MakeButton(bar, "ハイライト"));
-  rows->addLayout(first);
-  rows->addLayout(second);
-  column->addWidget(bar);
-  pdfViewArea_ = new QWidget(tab);
-  column->addWidget(pdfViewArea_, 1);
-  return tab;
+QWidget* MainWindow::BuildDrawingTab() {
+  drawingTab_ = new DrawingTab(messages_, this);
+  return drawingTab_;
 }
 
-QWidget* MainWindow::BuildDrawingTab() {
-  auto* tab = new QWidget(this);
-  auto* column = new QVBoxLayout(tab);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(0);
-  auto* bar = new QWidget(tab);
-  bar->setFixedHeight(25);
-  auto* row = new QHBoxLayout(bar);
-  row->setContentsMargins(2, 1, 2, 1);
-  drawingShowBox_ = new QCheckBox(" 表示", bar);
-  dwgToDxfButton_ = MakeButton(bar, "DWG -> DXF", "ODAFileConverter を起動");
-  dwgToDxfButton_->setEnabled(false);
-  edit5_ = new QLineEdit(bar);
-  edit5_->setReadOnly(true);
-  row->addWidget(drawingShowBox_);
-  row->addWidget(dwgToDxfButton_);
-  row->addWidget(edit5_, 1);
-  column->addWidget(bar);
-  image2_ = new preview::ImageBox(tab);
-  column->addWidget(image2_, 1);
-  edit4_ = new QLineEdit(tab);
-  edit4_->setReadOnly(true);
-  edit4_->setAlignment(Qt::AlignCenter);
-  column->addWidget(edit4_);
-  return tab;
+// The CAD link with the target dialog, created hidden for the life of the window.
+void MainWindow::BuildCadLink() {
+  cadlink::CadLinkHooks hooks;
+  hooks.window = this;
+  hooks.tablePath = TargetTablePath();
+  hooks.messages = messages_;
+  hooks.selectedPath = [this] { return SelectedPath(); };
+  hooks.targetProgId = [this] { return settings_.targetProgId; };
+  hooks.chooseTarget = [this](const cadlink::TargetCadLogic::Choice& choice) {
+    settings_.targetProgId = choice.targetProgId;
+    ApplyTargetCaptions(choice.name);
+  };
+  hooks.makeSession = env_.cadSession;
+  cadLink_ = new cadlink::CadLink(std::move(hooks), this);
 }
 
 void MainWindow::BuildResultMenu() {
@@ -304,19 +293,18 @@ void MainWindow::BuildResultMenu() {
   struct Item {
     const char* caption;
     bool checkable;
-    QAction* own = nullptr;  // a row that its subsystem made
+    QAction* supplied = nullptr;  // a row that a component owns
   };
-  // No caption and no row: a separator. The menu ends with one, as designed.
-  const Item items[] = {{"ODAFileConverter を登録", false},
-                        {"変換中 FileConverter.exe を表示する", true},
-                        {nullptr, false},
+  // The converter's rows come first. nullptr: a separator. The menu ends with one, as designed.
+  resultMenu_->addActions(dwgConverter_->MenuActions());
+  const Item items[] = {{nullptr, false},
                         {"検索後、日付順で表示", true},
                         {nullptr, false},
                         {"■ 関連付けられたアプリで開く", false},
                         {nullptr, false},
-                        {"ターゲット CAD", false},
-                        {"■ CAD へ挿入（リストをダブルクリック）", false},
-                        {"■ CAD へロード", false},
+                        {nullptr, false, cadLink_->TargetAction()},
+                        {nullptr, false, cadLink_->InsertAction()},
+                        {nullptr, false, cadLink_->LoadAction()},
                         {nullptr, false},
                         {"■ メモ帳で開く", false},
                         {nullptr, false},
@@ -331,8 +319,8 @@ void MainWindow::BuildResultMenu() {
                         {"■ バージョン情報", false},
                         {nullptr, false}};
   for (const Item& item : items) {
-    if (item.own) {
-      resultMenu_->addAction(item.own);
+    if (item.supplied) {
+      resultMenu_->addAction(item.supplied);
       continue;
     }
     if (!item.caption) {
@@ -345,8 +333,7 @@ void MainWindow::BuildResultMenu() {
   }
   dateOrderAction_ = menuAction("検索後、日付順で表示");
   dateOrderAction_->setChecked(true);
-  targetAction_ = menuAction("ターゲット CAD");
-  showConverterAction_ = menuAction("変換中 FileConverter.exe を表示する");
+  targetAction_ = cadLink_->TargetAction();
   usesPdfiumAction_ = extraction_->UsesPdfiumAction();
 }
 
@@ -422,6 +409,17 @@ void MainWindow::ConnectCommands() {
           });
   connect(menuAction("■ バージョン情報"), &QAction::triggered, this,
           [this] { ShowVersion(messages_); });
+  cadLink_->Connect(button6_, button9_, resultList_);
+
+  dwg::DwgConverter::Hooks& dwg = dwgConverter_->hooks();
+  dwg.selectedPath = [this] { return SelectedPath(); };
+  dwg.setStatus = [this](const QString& text) { drawingTab_->StatusBox()->setText(text); };
+  dwg.tickShow = [this] { drawingTab_->ShowBox()->setChecked(true); };
+  dwg.loadDxf = [this](const std::string& dxf) {
+    drawingTab_->LoadDxfPreview(dxf, drawingTab_->Picture(), progressBar_);
+  };
+  connect(drawingTab_, &DrawingTab::ConvertRequested, dwgConverter_,
+          &dwg::DwgConverter::ConvertDwgToDxf);
 }
 
 void MainWindow::ConnectPreview() {
@@ -432,29 +430,36 @@ void MainWindow::ConnectPreview() {
   w.pathRole = ResultListModel::PathRole;
   w.statusPanel = statusPanel_;
   w.thumbnail = image1_;
-  w.tabPicture = image2_;
-  w.fileNameBox = edit5_;
-  w.measureBox = edit4_;
-  w.pageLabel = pageLabel_;
+  w.tabPicture = drawingTab_->Picture();
+  w.fileNameBox = drawingTab_->NameBox();
+  w.measureBox = drawingTab_->StatusBox();
+  w.pageLabel = pdfTab_->PageLabel();
   w.textView = textTab_->View();
   w.progress = progressBar_;
   w.tabs = tabs_;
   w.textShow = textShowBox_;
-  w.pdfShow = pdfShowBox_;
-  w.drawingShow = drawingShowBox_;
+  w.pdfShow = pdfTab_->ShowBox();
+  w.drawingShow = drawingTab_->ShowBox();
   w.extractButton = extractButton_;
-  w.convertButton = dwgToDxfButton_;
+  w.convertButton = drawingTab_->ConvertButton();
   w.insertButton = button6_;
   w.lspLoadButton = button9_;
-  drawingPreview_ = new DrawingPreview({image2_, tabs_, w.drawingTab, drawingShowBox_, edit5_,
-                                        [this] { return SelectedLine().has_value(); }},
-                                       messages_, this);
+  drawingTab_->SetWindow({[this] { return SelectedLine().has_value(); },
+                          [this, tab = w.drawingTab] { return tabs_->currentIndex() == tab; },
+                          [this] { preview_->BlankPicture(image1_); }});
+  qApp->installEventFilter(this);
   preview::PreviewHooks hooks;
   hooks.pdfAvailable = pdfAvailable_;
-  hooks.clearDrawing = [this] { drawingPreview_->Clear(); };
+  hooks.showPdf = [this](const std::string& path) { return pdfTab_->Show(path); };
+  hooks.closePdf = [this] { pdfTab_->Close(); };
+  hooks.hidePdf = [this] { pdfTab_->Hide(); };
+  hooks.clearDrawing = [this] { drawingTab_->Clear(); };
+  hooks.showDwgPreview = [](const std::string& path, preview::ImageBox* target) {
+    if (dwg::ShowDwgPreview(path, target) == dwg::DwgPictureResult::Abort) throw SilentAbort{};
+  };
   hooks.loadDxfPreview = [this](const std::string& path, preview::ImageBox* target,
                                 QProgressBar* progress) {
-    drawingPreview_->Load(path, target, progress);
+    drawingTab_->LoadDxfPreview(path, target, progress);
   };
   // KestrelApplication::notify is the error boundary (error box, silent abort).
   hooks.runHandler = [](const std::function<void()>& handler) { handler(); };
@@ -479,15 +484,14 @@ std::optional<std::string> MainWindow::SelectedPath() const {
 }
 
 void MainWindow::ClearPreviews() {
+  if (pdfAvailable_) pdfTab_->Close();
   textTab_->View()->Clear();
   image1_->clear();
-  image2_->clear();
-  edit4_->clear();
-  edit5_->clear();
+  drawingTab_->ClearBoxes();
 }
 
 void MainWindow::DropAfterOutOfMemory() {
-  if (drawingPreview_) drawingPreview_->Release();
+  if (drawingTab_) drawingTab_->Release();
   ClearPreviews();
 }
 
@@ -508,11 +512,7 @@ void MainWindow::StartUp() {
   settings_.targetProgId = kDefaultProgId;
 
   // 2. The PDF engine.
-  pdfAvailable_ = false;
-  if (!env_.forcePdfUnavailable) {
-    QPdfDocument probe;
-    pdfAvailable_ = probe.status() == QPdfDocument::Status::Null;
-  }
+  pdfAvailable_ = !env_.forcePdfUnavailable && pdfTab_->CreateView();
   if (!pdfAvailable_) messages_({MessageKind::Plain, {}, "PDFium.DLL が見つかりません."});
 
   // 3. The file list starts empty (the catalogue owns it).
@@ -543,7 +543,7 @@ void MainWindow::StartUp() {
   comboBox2_->setEditText(Q(settings_.topFolder));
   comboBox1_->setCurrentIndex(-1);
   comboBox1_->setEditText(Q(settings_.fileMask));
-  showConverterAction_->setChecked(settings_.showConverter);
+  dwgConverter_->SetSettings(settings_.converterPath, settings_.showConverter);
   edit2_->setText(Q(settings_.searchWords));
   checkBox4_->setChecked(settings_.searchOr);
   usesPdfiumAction_->setChecked(settings_.usesPdfium);
@@ -553,7 +553,7 @@ void MainWindow::StartUp() {
   textTab_->View()->Clear();
   // 9. The search marks live with the text view.
   // 10. Both pictures black.
-  image2_->clear();
+  drawingTab_->Picture()->clear();
   // 11. The AutoLISP highlighter is the text view's first.
   textTab_->View()->SetHighlighter(preview::TextHighlighter::AutoLisp);
 
@@ -564,6 +564,7 @@ void MainWindow::StartUp() {
   ApplyTargetName();
 
   // 14. The message filter for calls into the CAD program.
+  cadLink_->RegisterMessageFilter();
 }
 
 void MainWindow::ApplyTargetName() {
@@ -605,6 +606,19 @@ void MainWindow::showEvent(QShowEvent* event) {
   }
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::Wheel) return QMainWindow::eventFilter(watched, event);
+  auto* wheel = static_cast<QWheelEvent*>(event);
+  // The control under the pointer decides, once: the event then climbs to the parents of the
+  // widget it was sent to, and each of them passes through here again.
+  QWidget* under = QApplication::widgetAt(wheel->globalPosition().toPoint());
+  if (!under || watched != under || under->window() != this) return false;
+  // Over the PDF tab the view has the event first; the window's branch follows in wheelEvent,
+  // where the event arrives when the view leaves it.
+  if (tabs_->currentWidget() == pdfTab_) return false;
+  return drawingTab_->Wheel(under, wheel);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (catalogue_->busy()) {
     // A build or search is on the stack below this event: stop it, and close when it has
@@ -616,6 +630,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
   ShutDown();
   event->accept();
+}
+
+void MainWindow::wheelEvent(QWheelEvent* event) {
+  // What no control took; the PDF branch runs after the PDF view's own handling.
+  if (tabs_->currentWidget() == pdfTab_) {
+    pdfTab_->WindowWheel(event->globalPosition().toPoint(), event->angleDelta().y(),
+                         event->modifiers());
+  }
+  QMainWindow::wheelEvent(event);
 }
 
 void MainWindow::ShutDown() {
@@ -638,7 +661,8 @@ void MainWindow::ShutDown() {
   settings_.insertButtonCaption = button6_->text().toStdString();
   settings_.topFolder = comboBox2_->currentText().toStdString();
   settings_.fileMask = comboBox1_->currentText().toStdString();
-  settings_.showConverter = showConverterAction_->isChecked();
+  settings_.showConverter = dwgConverter_->showConverter();
+  settings_.converterPath = dwgConverter_->converterPath();
   settings_.searchWords = edit2_->text().toStdString();
   settings_.searchOr = checkBox4_->isChecked();
   settings_.usesPdfium = usesPdfiumAction_->isChecked();
@@ -650,6 +674,7 @@ void MainWindow::ShutDown() {
   // 5. The DXF files converted from DWG.
   DeleteDxfFiles(ConversionFolder(env_));
   // 6. The message filter.
+  cadLink_->RevokeMessageFilter();
 }
 
 }  // namespace kestrel::app

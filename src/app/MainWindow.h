@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,17 +24,27 @@ class QPushButton;
 class QSplitter;
 class QTabWidget;
 class QToolButton;
+class QWheelEvent;
 
 namespace kestrel::preview {
 class ImageBox;
+class PdfTab;
 class PreviewDispatch;
 class TextTab;
 }  // namespace kestrel::preview
 
+namespace kestrel::cadlink {
+class CadLink;
+class CadSession;
+}  // namespace kestrel::cadlink
+namespace kestrel::dwg {
+class DwgConverter;
+}
+
 namespace kestrel::app {
 
 class CatalogueController;
-class DrawingPreview;
+class DrawingTab;
 class TextExtraction;
 class ResultListModel;
 
@@ -44,11 +55,15 @@ struct AppEnvironment {
   std::string defaultTopFolder;  // the folder box's text on a first start
   MessageSink messages;          // empty: message boxes
   bool forcePdfUnavailable = false;
+  // How the CAD link reaches the CAD program; empty: the platform's COM automation.
+  std::function<std::unique_ptr<cadlink::CadSession>()> cadSession;
 };
 
-// The environment of the installed program: settings beside the executable when that folder
-// is writable, else in the user's configuration folder.
+// The environment of the program: settings in the user's configuration folder when the program
+// is installed (its desktop entry in ../share/applications) or its folder is not writable, else
+// beside the executable.
 AppEnvironment DefaultEnvironment();
+bool IsInstalledProgram(const QString& exeDir);
 
 // Kestrel's own folder for DXF files converted from DWG; only its "*.dxf" files are deleted
 // at shut-down.
@@ -68,6 +83,8 @@ class MainWindow : public QMainWindow {
   const std::string& targetProgId() const { return settings_.targetProgId; }
   CatalogueController* catalogue() const { return catalogue_; }
   TextExtraction* extraction() const { return extraction_; }
+  cadlink::CadLink* cadLink() const { return cadLink_; }
+  dwg::DwgConverter* dwgConverter() const { return dwgConverter_; }
 
   // Sets the three captions that name the target CAD program.
   void ApplyTargetCaptions(const std::string& name);
@@ -89,26 +106,20 @@ class MainWindow : public QMainWindow {
   QListView* resultList() const { return resultList_; }
   ResultListModel* resultModel() const { return resultModel_; }
   preview::ImageBox* thumbnail() const { return image1_; }
-  preview::ImageBox* drawingImage() const { return image2_; }
-  QLineEdit* drawingStatusBox() const { return edit4_; }
-  QLineEdit* drawingNameBox() const { return edit5_; }
   QLabel* statusPanel() const { return statusPanel_; }
   QProgressBar* progressBar() const { return progressBar_; }
   QTabWidget* tabs() const { return tabs_; }
   preview::TextTab* textTab() const { return textTab_; }
+  preview::PdfTab* pdfTab() const { return pdfTab_; }
+  DrawingTab* drawingTab() const { return drawingTab_; }
   // The preview of the selected entry; its hooks reach the PDF view, the DWG preview and the
   // DXF loader.
   preview::PreviewDispatch* preview() const { return preview_.get(); }
-  QWidget* pdfViewArea() const { return pdfViewArea_; }
   QCheckBox* textShowBox() const { return textShowBox_; }
-  QCheckBox* pdfShowBox() const { return pdfShowBox_; }
-  QCheckBox* drawingShowBox() const { return drawingShowBox_; }
   QPushButton* extractButton() const { return extractButton_; }
-  QPushButton* dwgToDxfButton() const { return dwgToDxfButton_; }
   QPushButton* openButton() const { return button5_; }
   QPushButton* insertButton() const { return button6_; }
   QPushButton* lspButton() const { return button9_; }
-  QLabel* pageLabel() const { return pageLabel_; }
   QMenu* resultMenu() const { return resultMenu_; }
   QComboBox* folderCombo() const { return comboBox2_; }
   QComboBox* maskCombo() const { return comboBox1_; }
@@ -131,14 +142,19 @@ class MainWindow : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // The window's wheel: over the drawing tab's page it zooms the drawing, over the PDF tab it
+  // goes to the PDF tab's handler; anything else goes on as usual.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // The PDF tab's branch of the window's wheel, after the PDF view's own handling.
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   // Construction, in named steps.
   void BuildLeftPanel();
   void BuildTabs();
   QWidget* BuildTextTab();
-  QWidget* BuildPdfTab();
   QWidget* BuildDrawingTab();
+  void BuildCadLink();
   void BuildResultMenu();
   void BuildFolderMenu();
   void BuildStatusArea();
@@ -184,14 +200,8 @@ class MainWindow : public QMainWindow {
   preview::TextTab* textTab_ = nullptr;
   QCheckBox* textShowBox_ = nullptr;
   QPushButton* extractButton_ = nullptr;
-  QWidget* pdfViewArea_ = nullptr;
-  QCheckBox* pdfShowBox_ = nullptr;
-  QLabel* pageLabel_ = nullptr;
-  QCheckBox* drawingShowBox_ = nullptr;
-  QPushButton* dwgToDxfButton_ = nullptr;
-  QLineEdit* edit5_ = nullptr;
-  preview::ImageBox* image2_ = nullptr;
-  QLineEdit* edit4_ = nullptr;
+  preview::PdfTab* pdfTab_ = nullptr;
+  DrawingTab* drawingTab_ = nullptr;
 
   QProgressBar* progressBar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
@@ -200,12 +210,12 @@ class MainWindow : public QMainWindow {
   QMenu* folderMenu_ = nullptr;
   QAction* dateOrderAction_ = nullptr;
   QAction* targetAction_ = nullptr;
-  QAction* showConverterAction_ = nullptr;
   QAction* usesPdfiumAction_ = nullptr;
 
   CatalogueController* catalogue_ = nullptr;
+  cadlink::CadLink* cadLink_ = nullptr;
   std::unique_ptr<preview::PreviewDispatch> preview_;
-  DrawingPreview* drawingPreview_ = nullptr;
+  dwg::DwgConverter* dwgConverter_ = nullptr;
   TextExtraction* extraction_ = nullptr;
 };
 

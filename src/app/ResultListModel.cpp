@@ -59,6 +59,7 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= Count()) return {};
   switch (role) {
     case Qt::DisplayRole:
+    case Qt::ToolTipRole:  // the whole line where the list shows it shortened
       return QString::fromStdString(catalogue::DisplayText(Line(index.row())));
     case DateTimeRole:
       return DateTime(index.row());

@@ -1,4 +1,6 @@
 // Kestrel: the file list and preview window.
+#include <QIcon>
+
 #include "app/KestrelApplication.h"
 #include "app/MainWindow.h"
 #include "base/HugePages.h"
@@ -8,7 +10,9 @@ int main(int argc, char** argv) {
   kestrel::app::KestrelApplication app(argc, argv);
   kestrel::app::ApplyDarkTheme(app);
   kestrel::app::InstallFontSubstitutes();
+  kestrel::app::InstallJapaneseQtTexts(app);
   kestrel::app::NameApplication();
+  app.setWindowIcon(QIcon(":/icons/kestrel.svg"));
 
   kestrel::app::MainWindow window(kestrel::app::DefaultEnvironment());
   app.onOutOfMemory = [&window] { window.DropAfterOutOfMemory(); };

@@ -85,6 +85,15 @@ size_t RegularFile::Read(void* buffer, size_t n) {
   return got;
 }
 
+bool RegularFile::Seek(uint64_t offset) {
+  if (!handle_ || offset > size_) return false;
+  LARGE_INTEGER to;
+  to.QuadPart = LONGLONG(offset);
+  if (!SetFilePointerEx(static_cast<HANDLE>(handle_), to, nullptr, FILE_BEGIN)) return false;
+  offset_ = offset;
+  return true;
+}
+
 #else
 
 RegularFile RegularFile::Open(const std::filesystem::path& path, FileSharing) {
@@ -132,6 +141,13 @@ size_t RegularFile::Read(void* buffer, size_t n) {
   }
   offset_ += got;
   return got;
+}
+
+bool RegularFile::Seek(uint64_t offset) {
+  if (fd_ < 0 || offset > size_) return false;
+  if (::lseek(fd_, off_t(offset), SEEK_SET) < 0) return false;
+  offset_ = offset;
+  return true;
 }
 
 #endif

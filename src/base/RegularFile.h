@@ -36,6 +36,9 @@ class RegularFile {
   // Reads up to `n` bytes at the current position, never past Size(). Fewer than `n` only at
   // that end, at an end that came sooner because the file shrank, or when a read failed.
   size_t Read(void* buffer, size_t n);
+  // Moves the read position to `offset`; false (position unchanged) when it lies past Size()
+  // or the system refuses.
+  bool Seek(uint64_t offset);
   bool Failed() const { return failed_; }
 
  private:

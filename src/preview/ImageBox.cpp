@@ -18,6 +18,8 @@ void ImageBox::clear() {
 }
 
 void ImageBox::paintEvent(QPaintEvent*) {
+  // Qt clips the painter to the region that needs painting: an overlay's few lines cost only
+  // their pixels.
   QPainter p(this);
   p.fillRect(rect(), Qt::black);
   if (image_.isNull()) return;

@@ -13,6 +13,8 @@ class ImageBox : public QWidget {
   explicit ImageBox(QWidget* parent = nullptr);
 
   const QImage& image() const { return image_; }
+  // The shown picture, for drawing on it in place; call update() after.
+  QImage& editableImage() { return image_; }
   void setImage(const QImage& image);
   // Black over the whole area: the picture of "nothing to show".
   void clear();

@@ -91,6 +91,9 @@ class PreviewDispatch {
   // a binary file, or the whole text in the first encoding that decodes it.
   void LoadTextView(const std::string& path, const std::string& upperExt);
 
+  // A black picture of the box's size: what the DWG preview gives without a file.
+  void BlankPicture(ImageBox* box) { ClearPicture(box); }
+
  private:
   QModelIndex SelectedIndex() const;
   bool Shows(int tab, QCheckBox* box) const;

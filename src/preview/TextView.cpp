@@ -29,7 +29,7 @@ const QColor kComment(192, 192, 192);  // silver
 const QColor kKeyword(0, 255, 255);    // aqua
 const QColor kString(0, 255, 0);       // lime
 
-// The form sizes its fonts in pixels at 96 dpi; Scintilla takes points.
+// The window was laid out with font sizes in pixels at 96 dpi; Scintilla takes points.
 constexpr double kTextPoints = 13 * 72.0 / 96;
 constexpr double kGutterPoints = 11 * 72.0 / 96;
 

@@ -1,6 +1,6 @@
-// The read-only source view of the TEXT tab: QScintilla set up as the form has it (black,
-// monospace, line-number gutter, tab width 2), with the five highlighters, find next and
-// previous, the search-text marks and the bracket frame.
+// The read-only source view of the TEXT tab: QScintilla on black with a monospace face, a
+// line-number gutter and tab width 2, with the five highlighters, find next and previous, the
+// search-text marks and the bracket frame.
 #pragma once
 
 #include <Qsci/qsciscintilla.h>

@@ -8,10 +8,6 @@
 
 namespace kestrel::render {
 
-void DrawingDocument::ClearDrawing() {
-  dxf::ClearDrawing(drawing);
-}
-
 void DrawCrossPicture(Canvas& canvas, int width, int height) {
   ClearCanvas(canvas, width, height, kBlack);
   canvas.SetPenWidth(1);
@@ -46,6 +42,7 @@ bool TryLoad(DrawingDocument& doc, const std::filesystem::path& path, QImage& im
              const ProgressSink& progress, const MessageSink& messages) {
   const dxf::PreparedDxf prepared = dxf::PrepareDxfDrawing(doc.drawing, path, progress, messages);
   if (!prepared.error.empty()) return false;
+  NormalizeArcEnds(doc.drawing);
   doc.view = FitView(doc.drawing.DrawingExtents);
   QtCanvas canvas(image);
   const int w = image.width(), h = image.height();
@@ -84,23 +81,35 @@ QImage LoadDxfPreview(DrawingDocument& doc, const std::filesystem::path& path, Q
 }
 
 QImage RedrawView(DrawingDocument& doc, QSize size, bool drawAll) {
-  if (size.width() <= 0 || size.height() <= 0) return QImage();
-  QImage image = BlackImage(size);
-  if (image.isNull()) return image;
+  QImage image;
+  RedrawView(doc, doc.view, image, size, drawAll, false);
+  return image;
+}
+
+void RedrawView(DrawingDocument& doc, const ViewState& view, QImage& image, QSize size,
+                bool drawAll, bool quick) {
+  if (size.width() <= 0 || size.height() <= 0) {
+    image = QImage();
+    return;
+  }
+  if (image.size() != size || image.format() != QImage::Format_RGB32) {
+    image = QImage(size, QImage::Format_RGB32);
+    if (image.isNull()) return;  // a size no memory holds
+  }
   QtCanvas canvas(image);
   const int w = size.width(), h = size.height();
   ClearCanvas(canvas, w, h, kBlack);
   DrawViewFrame(canvas, w, h);
   DrawOptions options = DrawOptions::ForCanvas(w, h);
   options.drawAll = drawAll;
+  options.quick = quick;
   try {
-    DrawDrawing(canvas, doc.drawing, doc.view, options);
+    DrawDrawing(canvas, doc.drawing, view, options);
   } catch (const std::exception&) {
     // Out of memory while drawing: the drawing cannot be shown.
     doc.DrawingShown = false;
     DrawCrossPicture(canvas, w, h);
   }
-  return image;
 }
 
 }  // namespace kestrel::render

@@ -11,20 +11,10 @@
 #include "base/Messages.h"
 #include "dxf/Drawing.h"
 #include "render/Canvas.h"
+#include "render/DrawingDocument.h"
 #include "render/ViewTransform.h"
 
 namespace kestrel::render {
-
-// The drawing on show and its view: what a load leaves for the interactive view.
-struct DrawingDocument {
-  dxf::Drawing drawing;
-  ViewState view;
-  bool DrawingShown = false;  // a drawing is on show; mouse handling waits for it
-  bool CrossShown = false;    // the crosshair is on the view
-
-  // Discards the drawing as a new selection does; the view values stay until the next fit.
-  void ClearDrawing();
-};
 
 // Draws `path` into a picture of `size` (black, cyan frame) and returns it. Anything that stops
 // the drawing (missing file, not an ASCII DXF, header or reader error, a failure while
@@ -37,6 +27,11 @@ QImage LoadDxfPreview(DrawingDocument& doc, const std::filesystem::path& path, Q
 // The document's drawing in its current view at `size`: black, cyan frame, drawing centred.
 // Running out of memory while drawing gives the cross picture and clears `DrawingShown`.
 QImage RedrawView(DrawingDocument& doc, QSize size, bool drawAll);
+// The same with the view given: a pan drag draws its provisional centre, `quick`. Drawn into
+// `image`, which keeps its memory when it has the size already: a redraw then does not fault
+// in a fresh picture's pages.
+void RedrawView(DrawingDocument& doc, const ViewState& view, QImage& image, QSize size,
+                bool drawAll, bool quick);
 
 // Black, a cyan X over the middle third and the cyan frame: "this file cannot be drawn".
 void DrawCrossPicture(Canvas& canvas, int width, int height);

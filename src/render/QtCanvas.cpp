@@ -349,8 +349,16 @@ void QtCanvas::Rectangle(int left, int top, int right, int bottom) {
     painter_.fillRect(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2),
                       ToQColor(brush_.color));
   }
-  QColor pc = ToQColor(pen_.color);
   int w = right - left, h = bottom - top;
+  if (pen_.width > 1) {
+    // A wide outline (the rubber band): stroked once as one closed path, so that in the XOR
+    // modes its corners are not touched twice.
+    UsePen();
+    painter_.setBrush(Qt::NoBrush);
+    painter_.drawRect(QRect(left, top, w - 1, h - 1));
+    return;
+  }
+  QColor pc = ToQColor(pen_.color);
   painter_.fillRect(QRect(left, top, w, 1), pc);
   if (h > 1) painter_.fillRect(QRect(left, bottom - 1, w, 1), pc);
   if (h > 2) {

@@ -165,6 +165,12 @@ bool TextInWindow(const dxf::TTextBlk& text, const ViewWindow& w, dxf::TextSizes
   return Inside(text.pt10, w) || BoxInWindow(dxf::TextBox(text, sizes), w);
 }
 
+void NormalizeArcEnds(dxf::Drawing& drawing) {
+  for (dxf::TArcBlk& a : drawing.ArcAry) {
+    if (a.st > a.ed) a.ed += 360;
+  }
+}
+
 void ClearCanvas(Canvas& canvas, int width, int height, Color color) {
   canvas.SetBrushStyle(BrushStyle::Solid);
   canvas.SetBrushColor(color);
@@ -234,7 +240,7 @@ struct Pass {
 
 }  // namespace
 
-int DrawDrawing(Canvas& canvas, dxf::Drawing& drawing, const ViewState& view,
+int DrawDrawing(Canvas& canvas, const dxf::Drawing& drawing, const ViewState& view,
                 const DrawOptions& options) {
   if ((view.ViewWidth == 0 && view.ViewHeight == 0) || view.ZoomFactor == 0) return 0;
   if (options.width <= 0 || options.height <= 0) return 0;
@@ -265,9 +271,8 @@ int DrawDrawing(Canvas& canvas, dxf::Drawing& drawing, const ViewState& view,
   }
   for (size_t i = 0; i < drawing.ArcAry.size(); i += step) {
     ReadAhead(drawing.ArcAry, i + kReadAhead * step);
-    dxf::TArcBlk& a = drawing.ArcAry[i];
+    const dxf::TArcBlk& a = drawing.ArcAry[i];
     if (!pass.Wanted(a, ArcInWindow)) continue;
-    if (a.st > a.ed) a.ed += 360;
     TAcadPoint c = dxf::SubPointXY(a.center, vc);
     LinePen pen = pass.PenOf(a.PenColor, a.PenStyle);
     if (std::fabs(a.ed - a.st) <= 1) {

@@ -28,10 +28,15 @@ struct DrawOptions {
   }
 };
 
-// Draws the drawing and returns the number of records drawn. Arcs whose start angle is above
-// their end angle get 360 added to `ed` in the drawing itself.
-int DrawDrawing(Canvas& canvas, dxf::Drawing& drawing, const ViewState& view,
+// Draws the drawing and returns the number of records drawn. Arcs are drawn with their angles
+// as stored (NormalizeArcEnds makes them run from `st` up to `ed` when the drawing is loaded).
+int DrawDrawing(Canvas& canvas, const dxf::Drawing& drawing, const ViewState& view,
                 const DrawOptions& options);
+
+// Arcs are stored running counter-clockwise from `st` to `ed`; one whose start is above its end
+// gets 360 added to `ed`, once, when the drawing is loaded. Every redraw then reads the same
+// angles.
+void NormalizeArcEnds(dxf::Drawing& drawing);
 
 // The pen a record is drawn with; width, colour and style are changed only when they differ.
 struct LinePen {

@@ -24,7 +24,12 @@ int RenderUsage() {
   return 2;
 }
 
-// "WxH" with both sides from 1 to 20000 pixels.
+// Qt's PNG quality 80 is zlib level 1: lossless like every level, several times faster than the
+// default on a full-HD picture, and the file stays small (lines on black compress well).
+constexpr int kPngQuality = 80;
+
+}  // namespace
+
 bool ParseSize(const std::string& text, int& width, int& height) {
   const size_t x = text.find('x');
   if (x == std::string::npos) return false;
@@ -34,12 +39,6 @@ bool ParseSize(const std::string& text, int& width, int& height) {
   if (e1 != std::errc() || p1 != text.data() + x || e2 != std::errc() || p2 != end) return false;
   return width >= 1 && height >= 1 && width <= 20000 && height <= 20000;
 }
-
-// Qt's PNG quality 80 is zlib level 1: lossless like every level, several times faster than the
-// default on a full-HD picture, and the file stays small (lines on black compress well).
-constexpr int kPngQuality = 80;
-
-}  // namespace
 
 int RunRender(const Args& args) {
   std::string in, out;

@@ -22,6 +22,12 @@ constexpr Command kCommands[] = {
     {"lisp-tokens", "lisp-tokens FILE", kestrel::tool::RunLispTokens},
     {"sniff", "sniff FILE", kestrel::tool::RunSniff},
     {"extract", "extract FILE [--pdf-engine]", kestrel::tool::RunExtract},
+    {"cad-command", "cad-command insert|lisp PATH", kestrel::tool::RunCadCommand},
+    {"target-dialog", "target-dialog TABLE --target PROGID", kestrel::tool::RunTargetDialog},
+    {"dwg-preview", "dwg-preview FILE [--size WxH] [--png OUT.png]", kestrel::tool::RunDwgPreview},
+    {"pdf-view", "pdf-view FILE [--size WxH] (commands on standard input)",
+     kestrel::tool::RunPdfView},
+    {"view", "view FILE [--size WxH]  (events on standard input)", kestrel::tool::RunView},
 };
 
 int Usage() {

@@ -1,9 +1,12 @@
-// The event loop's error boundary, KestrelApplication::notify, in an application of its own.
+// The application object in a program of its own: the event loop's error boundary
+// (KestrelApplication::notify) and Qt's own dialog texts in Japanese.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QObject>
+#include <QPushButton>
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
@@ -100,6 +103,15 @@ TEST_F(Boundary, OtherErrorsShowTheirTextAndSilentAbortsNothing) {
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, "ファイルが壊れています");
   EXPECT_EQ(dropped, 0);
+}
+
+// Qt's standard buttons (message boxes, the file and folder dialogs) take their texts from Qt's
+// Japanese catalogue, which scripts/setup and the package install.
+TEST(QtTexts, StandardButtonsAreJapanese) {
+  ASSERT_TRUE(InstallJapaneseQtTexts(*theApp));
+  QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QString("キャンセル"));
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Yes)->text(), QString("はい(&Y)"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -13,19 +14,25 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/CatalogueController.h"
+#include "app/DrawingTab.h"
 #include "app/KestrelApplication.h"
 #include "app/ResultListModel.h"
 #include "app/core/IniFile.h"
 #include "preview/ImageBox.h"
+#include "preview/PdfTab.h"
+#include "preview/PdfView.h"
 #include "preview/TextTab.h"
 #include "preview/TextView.h"
 
@@ -239,10 +246,70 @@ TEST(MainWindow, NamesThatAreNotUtf8OrHoldControlsAreListedAndPreviewed) {
   w.buildButton()->click();
   ASSERT_EQ(Lines(w), std::vector<std::string>{drawing});
   w.tabs()->setCurrentIndex(2);
-  w.drawingShowBox()->setChecked(true);
+  w.drawingTab()->ShowBox()->setChecked(true);
   w.resultList()->setCurrentIndex(w.resultModel()->index(0));
-  const QImage& tab = w.drawingImage()->image();
+  const QImage& tab = w.drawingTab()->Picture()->image();
   EXPECT_EQ(tab.pixel(tab.width() / 2, tab.height() / 2), qRgb(255, 255, 255));
-  EXPECT_EQ(w.drawingNameBox()->text(), QString("x") + QChar(0xFFFD) + ".dxf");
+  EXPECT_EQ(w.drawingTab()->NameBox()->text(), QString("x") + QChar(0xFFFD) + ".dxf");
+  w.close();
+}
+
+TEST(MainWindow, PdfTabShowsTheSelectionTurnsPagesByWheelAndClosesWhereItShould) {
+  Fixture f;
+  {
+    QPdfWriter writer(QString::fromStdString((f.root / "tree" / "doc.pdf").string()));
+    QPainter p(&writer);
+    for (int page = 0; page < 3; ++page) {
+      if (page > 0) writer.newPage();
+      p.drawText(100, 100, QStringLiteral("頁 %1").arg(page + 1));
+    }
+  }
+  AppEnvironment env = f.Environment();
+  env.forcePdfUnavailable = false;
+  MainWindow w(env);
+  ASSERT_TRUE(w.pdfAvailable());
+  w.resize(1000, 700);
+  w.show();
+  preview::PdfTab* tab = w.pdfTab();
+  preview::PdfView* view = tab->View();
+  w.folderCombo()->setEditText(QString::fromStdString(f.Tree()));
+  w.maskCombo()->setEditText("*.pdf");
+  w.buildButton()->click();
+  ASSERT_EQ(w.resultModel()->Count(), 1);
+
+  // Chosen on the TEXT tab the PDF stays closed; the change to the PDF tab loads it.
+  w.resultList()->setCurrentIndex(w.resultModel()->index(0, 0));
+  EXPECT_EQ(view->PageCount(), 0);
+  w.tabs()->setCurrentWidget(tab);
+  EXPECT_EQ(view->PageCount(), 3);
+  EXPECT_EQ(tab->PageLabel()->text(), "1 / 3");
+
+  // A wheel notch over the page in fit mode: the view leaves it unhandled, so the system's event
+  // goes on to the window, which turns the page. (An event sent here does not travel to the
+  // parents by itself: it is given to both in turn.)
+  QWidget* viewport = view->viewport();
+  const QPoint at(viewport->width() / 2, viewport->height() / 2);
+  const QPointF global(viewport->mapToGlobal(at));
+  QWheelEvent overView(QPointF(at), global, QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                       Qt::NoScrollPhase, false);
+  QApplication::sendEvent(viewport, &overView);
+  EXPECT_FALSE(overView.isAccepted());
+  QWheelEvent overWindow(QPointF(w.mapFromGlobal(global.toPoint())), global, QPoint(),
+                         QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&w, &overWindow);
+  EXPECT_EQ(view->PageIndex(), 1);
+  EXPECT_EQ(tab->PageLabel()->text(), "2 / 3");
+
+  // Leaving the tab, unticking " 表示" and a new build each close the document.
+  w.tabs()->setCurrentIndex(0);
+  EXPECT_EQ(view->PageCount(), 0);
+  w.tabs()->setCurrentWidget(tab);
+  EXPECT_EQ(view->PageCount(), 3);
+  tab->ShowBox()->setChecked(false);
+  EXPECT_EQ(view->PageCount(), 0);
+  tab->ShowBox()->setChecked(true);
+  EXPECT_EQ(view->PageCount(), 3);
+  w.buildButton()->click();
+  EXPECT_EQ(view->PageCount(), 0);
   w.close();
 }

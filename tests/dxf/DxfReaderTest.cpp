@@ -621,7 +621,7 @@ TEST(DxfReader, FilesOnDisk) {
                         [&](const Message& m) { messages.push_back(m); }),
             "7:10/8:1,5");
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].text, "disk.dxf\n7 行=10\n8 行=1,5");
+  EXPECT_EQ(messages[0].text, path.filename().string() + "\n7 行=10\n8 行=1,5");
 
   // A folder opens but cannot be read.
   EXPECT_EQ(ReadDxfFile(d, path.parent_path(), TextEncoding::Utf8), "busy");

@@ -1,6 +1,8 @@
 // Small DXF snippets for the reader tests: pairs written one per line as "code value".
 #pragma once
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -51,8 +53,11 @@ inline std::string SharedTextDrawing(int inserts, size_t textBytes, std::string_
 }
 
 // A file below the test's temporary folder holding `bytes`.
+// The process id keeps test programs that run at the same time (two checkouts, ctest -j) from
+// writing one another's files.
 inline std::filesystem::path WriteTempFile(const std::string& name, std::string_view bytes) {
-  const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) / name;
+  const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) /
+                                     ("kestrel-" + std::to_string(getpid()) + "-" + name);
   std::ofstream(path, std::ios::binary) << bytes;
   return path;
 }

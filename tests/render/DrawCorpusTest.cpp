@@ -49,6 +49,7 @@ TEST(DrawCorpus, EveryDxfDrawsWithoutCrashing) {
     dxf::Drawing d;
     dxf::ReadDxfFile(d, entry.path(), TextEncoding::Ansi);
     if (!dxf::PostProcessDrawing(d)) continue;
+    NormalizeArcEnds(d);
     QImage img(320, 240, QImage::Format_RGB32);
     DrawThreeWays(d, img, FitView(d.DrawingExtents));
     ++files;
@@ -58,6 +59,7 @@ TEST(DrawCorpus, EveryDxfDrawsWithoutCrashing) {
   dxf::Drawing d;
   dxf::ReadDxfFile(d, dir / "qcad_examples_flange.dxf", TextEncoding::Ansi);
   ASSERT_TRUE(dxf::PostProcessDrawing(d));
+  NormalizeArcEnds(d);
   QImage img(320, 240, QImage::Format_RGB32);
   EXPECT_GT(DrawThreeWays(d, img, FitView(d.DrawingExtents)), 500);
 }

@@ -23,16 +23,17 @@ struct ToolRun {
 // A start of the tool takes a few milliseconds; a command that waits for a writer never ends.
 constexpr std::chrono::milliseconds kToolLimit{1000};
 
-// Runs kestrel-tool with `args`, its standard input empty; with `maxFiles`, under that limit
-// of open files (only standard input, output and error are open when it starts). A run past
-// `limit` is killed.
+// Runs kestrel-tool with `args`, its standard input empty or the file `input`; with
+// `maxFiles`, under that limit of open files (only standard input, output and error are open
+// when it starts). A run past `limit` is killed.
 inline ToolRun RunTool(const std::vector<std::string>& args, rlim_t maxFiles = 0,
-                       std::chrono::milliseconds limit = kToolLimit) {
+                       std::chrono::milliseconds limit = kToolLimit,
+                       const char* input = "/dev/null") {
   int out[2], err[2];
   if (pipe(out) != 0 || pipe(err) != 0) return {};
   const pid_t pid = fork();
   if (pid == 0) {
-    const int null = open("/dev/null", O_RDONLY);
+    const int null = open(input, O_RDONLY);
     dup2(null, 0);
     dup2(out[1], 1);
     dup2(err[1], 2);

@@ -33,6 +33,9 @@ TEST(ToolFiles, CommandsOnSpecialFilesEndAtOnceWithTheirError) {
       {{"dxf-dump", "FILE"}, 0, "\"error\":\"busy\""},
       {{"dxf-dump", "FILE", "--stage", "final"}, 0, "\"error\":\"not a file\""},
       {{"render", "FILE", png}, 1, ""},
+      {{"dwg-preview", "FILE"}, 1, "\"result\": \"abort\""},
+      {{"pdf-view", "FILE"}, 1, "\"error\":\"File not found or could not be opened\""},
+      {{"view", "FILE"}, 0, "\"redraw\": \"none\"}"},
   };
   std::vector<kestrel::test::SpecialFile> files = special.Files();
   files.push_back({"device named without an extension", "/dev/zero"});
