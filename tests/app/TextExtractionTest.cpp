@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -11,8 +13,13 @@
 #include <fstream>
 #include <memory>
 
+#include "app/MainWindow.h"
+#include "app/ResultListModel.h"
 #include "app/TextExtraction.h"
 #include "extract/TestDocuments.h"
+#include "preview/PdfTab.h"
+#include "preview/PdfView.h"
+#include "preview/TextTab.h"
 #include "preview/TextView.h"
 
 using namespace kestrel;
@@ -206,6 +213,55 @@ TEST_F(TextExtractionTest, APdfViewClosedMeanwhileIsNotRead) {
   extraction_->Run();
   EXPECT_LT(shown.size(), 6u);
   EXPECT_GT(view_->LineCount(), 6);  // the text came from the command's own document
+}
+
+}  // namespace
+
+namespace {
+
+// The three places in the window that start it: the PDF view's "テキスト抽出" reuses the
+// document the view holds and leaves it on the last page.
+TEST(TextExtractionInTheWindow, FromThePdfViewsMenuTheButtonAndTheListMenu) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::path(::testing::TempDir()) / "kestrel-extract-window";
+  fs::remove_all(root);
+  fs::create_directories(root / "tree");
+  fs::create_directories(root / "settings");
+  fs::copy_file(kPdf, root / "tree" / "a.pdf");
+  std::ofstream(root / "tree" / "b.docx", std::ios::binary) << Docx(Paragraph("窓から"));
+  app::AppEnvironment env;
+  env.settingsFolder = (root / "settings").string() + "/";
+  env.settingsFileName = "kestrel.ini";
+  env.defaultTopFolder = (root / "tree").string();
+  std::vector<std::string> messages;
+  env.messages = [&](const Message& m) { messages.push_back(m.text); };
+  {
+    app::MainWindow w(env);
+    w.show();
+    w.folderCombo()->setEditText(QString::fromStdString((root / "tree").string()));
+    w.maskCombo()->setEditText("*.*");
+    w.buildButton()->click();
+    ASSERT_EQ(w.resultModel()->Count(), 2);
+    ASSERT_TRUE(w.pdfAvailable());
+    w.tabs()->setCurrentIndex(1);
+    w.resultList()->setCurrentIndex(w.resultModel()->index(0, 0));  // a.pdf, shown on its tab
+    preview::PdfView* view = w.pdfTab()->View();
+    ASSERT_EQ(view->PageCount(), 5);
+    w.extraction()->SetUsesPdfEngine(true);
+    w.pdfTab()->ExtractAction()->trigger();
+    EXPECT_EQ(w.tabs()->currentIndex(), 0);
+    EXPECT_EQ(w.textTab()->View()->Line(0), "Contents");
+    EXPECT_EQ(view->PageIndex(), 4);
+
+    w.resultList()->setCurrentIndex(w.resultModel()->index(1, 0));  // b.docx
+    w.extractButton()->click();
+    EXPECT_EQ(w.textTab()->View()->Line(0), "窓から");
+    w.textTab()->View()->Clear();
+    w.menuAction("■ PDF から TEXT を抽出")->trigger();
+    EXPECT_EQ(w.textTab()->View()->Line(0), "窓から");
+    EXPECT_TRUE(messages.empty());
+  }
+  fs::remove_all(root);
 }
 
 }  // namespace
