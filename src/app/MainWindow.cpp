@@ -30,12 +30,14 @@
 #include "app/ListCommands.h"
 #include "app/MessageBoxes.h"
 #include "app/ResultListModel.h"
+#include "app/TextExtraction.h"
 #include "cadlink/CadLink.h"
 #include "cadlink/CadSession.h"
 #include "dwg/DwgConverter.h"
 #include "dwg/ShowDwgPreview.h"
 #include "preview/ImageBox.h"
 #include "preview/PdfTab.h"
+#include "preview/PdfView.h"
 #include "preview/PreviewDispatch.h"
 #include "preview/TextTab.h"
 #include "preview/TextView.h"
@@ -129,6 +131,22 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
   BuildStatusArea();
   BuildCadLink();
   dwgConverter_ = new dwg::DwgConverter(this, messages_, ConversionFolder(env_));
+  extraction_ = new TextExtraction(
+      {tabs_, 0, textTab_->View(), progressBar_, extractButton_, [this] { return SelectedPath(); },
+       [this] { return pdfAvailable_; }, messages_},
+      this);
+  // "テキスト抽出" of the PDF view's menu; the view shows the document the text comes from.
+  connect(pdfTab_->ExtractAction(), &QAction::triggered, extraction_, &TextExtraction::Run);
+  extraction_->pdfView = {
+      [this] { return pdfTab_->View() ? pdfTab_->View()->FileName() : std::string(); },
+      [this](const std::string& path) {
+        if (pdfTab_->View()) pdfTab_->View()->LoadFromFile(path);
+      },
+      [this](int page) {
+        if (!pdfTab_->View()) return;
+        pdfTab_->View()->SetPageIndex(page);
+        pdfTab_->View()->SelectAll();
+      }};
   BuildResultMenu();
   BuildFolderMenu();
 
@@ -295,8 +313,8 @@ void MainWindow::BuildResultMenu() {
                         {nullptr, false},
                         {"■ エクスプローラでフォルダを開く", false},
                         {nullptr, false},
-                        {"■ PDF から TEXT を抽出", false},
-                        {"PDF Text 抽出に Pdfium.dll を使う", true},
+                        {nullptr, false, extraction_->ExtractAction()},
+                        {nullptr, false, extraction_->UsesPdfiumAction()},
                         {nullptr, false},
                         {"■ バージョン情報", false},
                         {nullptr, false}};
@@ -316,7 +334,7 @@ void MainWindow::BuildResultMenu() {
   dateOrderAction_ = menuAction("検索後、日付順で表示");
   dateOrderAction_->setChecked(true);
   targetAction_ = cadLink_->TargetAction();
-  usesPdfiumAction_ = menuAction("PDF Text 抽出に Pdfium.dll を使う");
+  usesPdfiumAction_ = extraction_->UsesPdfiumAction();
 }
 
 void MainWindow::BuildFolderMenu() {

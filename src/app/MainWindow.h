@@ -45,6 +45,7 @@ namespace kestrel::app {
 
 class CatalogueController;
 class DrawingTab;
+class TextExtraction;
 class ResultListModel;
 
 // Where the window keeps its files and how it talks to the user; tests give their own.
@@ -81,6 +82,7 @@ class MainWindow : public QMainWindow {
   bool pdfAvailable() const { return pdfAvailable_; }
   const std::string& targetProgId() const { return settings_.targetProgId; }
   CatalogueController* catalogue() const { return catalogue_; }
+  TextExtraction* extraction() const { return extraction_; }
   cadlink::CadLink* cadLink() const { return cadLink_; }
   dwg::DwgConverter* dwgConverter() const { return dwgConverter_; }
 
@@ -214,6 +216,7 @@ class MainWindow : public QMainWindow {
   cadlink::CadLink* cadLink_ = nullptr;
   std::unique_ptr<preview::PreviewDispatch> preview_;
   dwg::DwgConverter* dwgConverter_ = nullptr;
+  TextExtraction* extraction_ = nullptr;
 };
 
 }  // namespace kestrel::app

@@ -165,6 +165,7 @@ void PdfView::LoadFromFile(const std::string& path) {
   }
   source_ = std::make_unique<QtPdfPageSource>(document_.get());
   logic_.Load(source_.get());
+  fileName_ = path;
   shownScroll_ = {};
   Changed();
 }
@@ -174,6 +175,7 @@ void PdfView::Close() {
   // when it ends, so that moving on from a heavy page never waits for it.
   closePending_ = renderer_ && renderer_->Cancel(++generation_);
   if (!closePending_) ReleaseDocument();
+  fileName_.clear();
   scrollAnimation_->stop();
   logic_.Close();
   source_.reset();

@@ -42,6 +42,8 @@ class PdfView : public QAbstractScrollArea {
   // Throws std::runtime_error with the engine's message when the file cannot be opened, and
   // then no document is open.
   void LoadFromFile(const std::string& path);
+  // The path of the open document as it was loaded; empty when none is open.
+  const std::string& FileName() const { return fileName_; }
   void Close();
 
   int PageCount() const { return logic_.PageCount(); }
@@ -121,6 +123,7 @@ class PdfView : public QAbstractScrollArea {
   PdfViewLogic logic_;
   std::unique_ptr<QPdfDocument> document_;
   std::string bytes_;
+  std::string fileName_;
   QBuffer buffer_;
   std::unique_ptr<QtPdfPageSource> source_;
   std::unique_ptr<PdfTileRenderer> renderer_;  // after the document: it is stopped first

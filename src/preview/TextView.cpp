@@ -282,6 +282,21 @@ void TextView::AddLine(const QString& line) {
   ChangeText([&] { SendScintilla(SCI_APPENDTEXT, bytes.size(), bytes.constData()); });
 }
 
+void TextView::AddLinesUtf8(const std::vector<std::string_view>& lines) {
+  if (lines.empty()) return;
+  std::string bytes;
+  size_t size = lines.size();
+  for (std::string_view line : lines)
+    size += line.size();
+  bytes.reserve(size);
+  for (std::string_view line : lines) {
+    if (hasLines_) bytes += '\n';
+    hasLines_ = true;
+    bytes.append(line);
+  }
+  ChangeText([&] { SendScintilla(SCI_APPENDTEXT, bytes.size(), bytes.data()); });
+}
+
 void TextView::SetText(const QString& text) {
   SetTextUtf8(text.toUtf8());
 }

@@ -30,6 +30,8 @@ class TextView : public QsciScintilla {
   // Lines. LineCount is 0 for an empty view; Line takes a 0-based index.
   void Clear();
   void AddLine(const QString& line);
+  // The same as AddLine for each of `lines` (UTF-8), in one change of the text.
+  void AddLinesUtf8(const std::vector<std::string_view>& lines);
   void SetText(const QString& text);
   void SetTextUtf8(const QByteArray& utf8);
   void SetTextUtf8(std::string_view utf8);  // no copy on the way in

@@ -9,6 +9,12 @@ namespace kestrel::tool {
 
 using Args = std::vector<std::string>;
 
+int RunScan(const Args& args);        // ScanCommand.cpp
+int RunDxfDump(const Args& args);     // DxfDumpCommand.cpp
+int RunRender(const Args& args);      // RenderCommand.cpp
+int RunLispTokens(const Args& args);  // LispTokensCommand.cpp
+int RunSniff(const Args& args);       // SniffCommand.cpp
+int RunExtract(const Args& args);     // ExtractCommand.cpp
 int RunScan(const Args& args);          // ScanCommand.cpp
 int RunDxfDump(const Args& args);       // DxfDumpCommand.cpp
 int RunRender(const Args& args);        // RenderCommand.cpp

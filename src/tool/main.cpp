@@ -21,6 +21,7 @@ constexpr Command kCommands[] = {
     {"render", "render FILE OUT.png [--size WxH]", kestrel::tool::RunRender},
     {"lisp-tokens", "lisp-tokens FILE", kestrel::tool::RunLispTokens},
     {"sniff", "sniff FILE", kestrel::tool::RunSniff},
+    {"extract", "extract FILE [--pdf-engine]", kestrel::tool::RunExtract},
     {"cad-command", "cad-command insert|lisp PATH", kestrel::tool::RunCadCommand},
     {"target-dialog", "target-dialog TABLE --target PROGID", kestrel::tool::RunTargetDialog},
     {"dwg-preview", "dwg-preview FILE [--size WxH] [--png OUT.png]", kestrel::tool::RunDwgPreview},
