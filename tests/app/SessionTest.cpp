@@ -1,7 +1,8 @@
 // A user's whole session through the real window, offscreen: a top folder holding a copy of the
 // sample files, a list built with a mask, searches with AND, OR and "!", one file of every kind
-// previewed on each tab, a drawing zoomed and panned, a DWG converted by a stand-in converter, a
-// new CAD target, and a restart that brings everything back. No user file is changed.
+// previewed on each tab, a document's text extracted, a drawing zoomed and panned, a DWG converted
+// by a stand-in converter, a new CAD target, and a restart that brings everything back. No user
+// file is changed.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -177,6 +178,13 @@ TEST(Session, AUsersDayFromFirstStartToRestart) {
     EXPECT_EQ(w.textTab()->View()->text().toStdString(), "寸法の確認\r\nline two\r\n");
     ASSERT_TRUE(Select(w, dwgFile));
     EXPECT_EQ(w.thumbnail()->image().size(), QSize(100, 100));
+
+    // A document's text into the text view through "抽出".
+    ASSERT_TRUE(Select(w, office));
+    ASSERT_TRUE(w.extractButton()->isEnabled());
+    w.extractButton()->click();
+    EXPECT_TRUE(w.textTab()->View()->text().startsWith("I love word documents. They are lovely."))
+        << w.textTab()->View()->text().left(80).toStdString();
 
     w.tabs()->setCurrentIndex(1);
     ASSERT_TRUE(Select(w, pdf));
