@@ -303,6 +303,9 @@ TEST(TextTable, WrittenBackInTheEncodingItWasRead) {
       {"/home/u/a\r\n", "/home/u/a", "", "/home/u/a\r\n"},
       {"/home/u/a\r\n", "/home/u/a", "図面", "/home/u/a\r\n\x90}\x96\xCA\r\n"},
       {"\xEF\xBB\xBF日\nb\n", "日", "", "\xEF\xBB\xBF日\r\nb\r\n"},
+      // Bytes the mark's encoding does not allow read as U+FFFD (fuzzing found them passed on).
+      {"\xEF\xBB\xBF/a\xF4\x90\x80\xF8\r\n", "/a\uFFFD\uFFFD\uFFFD\uFFFD", "",
+       "\xEF\xBB\xBF/a\uFFFD\uFFFD\uFFFD\uFFFD\r\n"},
       {std::string("\xFF\xFE\xE5\x65\r\0", 6), "日", "",
        std::string("\xFF\xFE\xE5\x65\r\0\n\0", 8)},
       // A character code page 932 cannot hold: UTF-8 with a mark rather than a lost character;

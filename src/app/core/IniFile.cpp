@@ -1,9 +1,11 @@
 #include "app/core/IniFile.h"
 
 #include <charconv>
-#include <fstream>
-#include <sstream>
+#include <cstdint>
+#include <limits>
 
+#include "base/PathBytes.h"
+#include "base/RegularFile.h"
 #include "base/TextCodec.h"
 
 namespace kestrel::app {
@@ -90,11 +92,10 @@ IniFile IniFile::Parse(std::string_view bytes) {
 }
 
 IniFile IniFile::Load(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) return {};
-  std::ostringstream ss;
-  ss << f.rdbuf();
-  return Parse(ss.str());
+  // A FIFO or a device in the file's place is not waited on, nor read without end.
+  std::optional<std::string> bytes =
+      ReadRegularFile(NativePath(path), std::numeric_limits<uint64_t>::max());
+  return bytes ? Parse(*bytes) : IniFile();
 }
 
 std::string IniFile::Text() const {
@@ -109,12 +110,7 @@ std::string IniFile::Text() const {
 }
 
 bool IniFile::Save(const std::string& path) const {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  if (!f) return false;
-  std::string text = Text();
-  f.write(text.data(), static_cast<std::streamsize>(text.size()));
-  f.close();
-  return !f.fail();
+  return WriteRegularFile(NativePath(path), Text());
 }
 
 IniFile::Code IniFile::Prevailing() const {
