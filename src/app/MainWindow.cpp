@@ -526,6 +526,12 @@ void MainWindow::StartUp() {
   defaults.topFolder = env_.defaultTopFolder;
   defaults.targetProgId = settings_.targetProgId;
   settings_ = ReadSettings(IniFile::Load(SettingsPath()), defaults);
+  // A position on no screen (a monitor since removed, a damaged or hand-edited file) is the
+  // centred one: far-off values would also overflow the window's geometry.
+  if (!QGuiApplication::screenAt(QPoint(settings_.left, settings_.top))) {
+    settings_.left = defaults.left;
+    settings_.top = defaults.top;
+  }
   move(settings_.left, settings_.top);
   button6_->setText(Q(settings_.insertButtonCaption));
   FitCaption(button6_);
