@@ -461,8 +461,15 @@ void MainWindow::ConnectPreview() {
                                 QProgressBar* progress) {
     drawingTab_->LoadDxfPreview(path, target, progress);
   };
-  // KestrelApplication::notify is the error boundary (error box, silent abort).
-  hooks.runHandler = [](const std::function<void()>& handler) { handler(); };
+  // A silent abort (an unreadable DWG preview) only ends the preview, so it ends here, wherever
+  // the preview was started from; every other error reaches KestrelApplication::notify, the
+  // error boundary with its error box.
+  hooks.runHandler = [](const std::function<void()>& handler) {
+    try {
+      handler();
+    } catch (const SilentAbort&) {
+    }
+  };
   preview_ = std::make_unique<preview::PreviewDispatch>(w, std::move(hooks));
   preview_->ConnectTriggers();
 }
@@ -536,6 +543,12 @@ void MainWindow::StartUp() {
   defaults.topFolder = env_.defaultTopFolder;
   defaults.targetProgId = settings_.targetProgId;
   settings_ = ReadSettings(IniFile::Load(SettingsPath()), defaults);
+  // A position on no screen (a monitor since removed, a damaged or hand-edited file) is the
+  // centred one: far-off values would also overflow the window's geometry.
+  if (!QGuiApplication::screenAt(QPoint(settings_.left, settings_.top))) {
+    settings_.left = defaults.left;
+    settings_.top = defaults.top;
+  }
   move(settings_.left, settings_.top);
   button6_->setText(Q(settings_.insertButtonCaption));
   FitCaption(button6_);

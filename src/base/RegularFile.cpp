@@ -1,6 +1,7 @@
 #include "base/RegularFile.h"
 
 #include <algorithm>
+#include <fstream>
 #include <utility>
 
 #ifdef _WIN32
@@ -166,5 +167,49 @@ std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, ui
   if (file.Failed()) return std::nullopt;
   return bytes;
 }
+
+}  // namespace kestrel
+
+namespace kestrel {
+
+#ifdef _WIN32
+
+bool WriteRegularFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  if (!f) return false;
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  f.close();
+  return !f.fail();
+}
+
+#else
+
+bool WriteRegularFile(const std::filesystem::path& path, std::string_view bytes) {
+  // O_NONBLOCK: a FIFO without a reader fails at once instead of waiting for one; no O_TRUNC,
+  // so that nothing is cut before the file is known to be a regular one.
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok) {
+    const int flags = fcntl(fd, F_GETFL);
+    ok = flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 && ftruncate(fd, 0) == 0;
+  }
+  for (size_t at = 0; ok && at < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + at, std::min<size_t>(bytes.size() - at, 1 << 30));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      ok = false;
+    else
+      at += size_t(n);
+  }
+  if (::close(fd) != 0) ok = false;
+  return ok;
+}
+
+#endif
 
 }  // namespace kestrel

@@ -59,4 +59,9 @@ class RegularFile {
 std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, uint64_t maxBytes,
                                            FileSharing sharing = FileSharing::ReadWrite);
 
+// Replaces the content of the regular file at `path` with `bytes`, creating it when missing.
+// Anything else in its place (a FIFO, device, socket or folder) is left alone without waiting
+// on it, and gives false, as does a failed write.
+bool WriteRegularFile(const std::filesystem::path& path, std::string_view bytes);
+
 }  // namespace kestrel

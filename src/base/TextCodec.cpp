@@ -26,8 +26,7 @@ class Iconv {
   std::optional<std::string> Convert(std::string_view in, bool strict,
                                      std::string_view replacement) {
     if (!ok()) return std::nullopt;
-    std::string out;
-    out.resize(in.size() * 2 + 16);
+    std::string out(in.size() * 2 + 16, '\0');
     char* src = const_cast<char*>(in.data());
     size_t srcLeft = in.size();
     size_t used = 0;
@@ -48,10 +47,11 @@ class Iconv {
       }
       // EILSEQ, EINVAL (truncated sequence at the end)
       if (strict) return std::nullopt;
-      out.resize(used);
-      out.append(replacement);
-      used = out.size();
-      out.resize(used + srcLeft * 2 + 16);
+      // Into the room the buffer has; it grows by doubling, so that a binary file full of
+      // invalid bytes costs its length, not its square.
+      if (out.size() - used < replacement.size()) out.resize(out.size() * 2 + replacement.size());
+      std::memcpy(out.data() + used, replacement.data(), replacement.size());
+      used += replacement.size();
       ++src;
       --srcLeft;
     }
@@ -73,33 +73,66 @@ BomInfo DetectBom(std::string_view b) {
   return {};
 }
 
+namespace {
+
+// The length of the valid UTF-8 sequence at `p`, or 0: overlong forms, surrogates, code points
+// above U+10FFFF and truncated sequences are invalid.
+size_t Utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
+  unsigned c = *p;
+  if (c < 0x80) return 1;
+  size_t n;
+  unsigned min;
+  if ((c & 0xE0) == 0xC0) {
+    n = 1, min = 0x80, c &= 0x1F;
+  } else if ((c & 0xF0) == 0xE0) {
+    n = 2, min = 0x800, c &= 0x0F;
+  } else if ((c & 0xF8) == 0xF0) {
+    n = 3, min = 0x10000, c &= 0x07;
+  } else {
+    return 0;
+  }
+  if (size_t(end - p) <= n) return 0;
+  for (size_t i = 1; i <= n; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (p[i] & 0x3F);
+  }
+  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  return n + 1;
+}
+
+// Every byte that does not begin a valid sequence becomes U+FFFD. (iconv's UTF-8 decoder lets
+// code points above U+10FFFF and five-byte forms through, which are not UTF-8.)
+std::string Utf8WithReplacement(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const auto* end = p + s.size();
+  while (p < end) {
+    const size_t n = Utf8SequenceLength(p, end);
+    if (n == 0) {
+      out += "\xEF\xBF\xBD";
+      ++p;
+    } else {
+      out.append(reinterpret_cast<const char*>(p), n);
+      p += n;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 bool IsValidUtf8(std::string_view s) {
   const auto* p = reinterpret_cast<const unsigned char*>(s.data());
   const auto* end = p + s.size();
   while (p < end) {
-    unsigned c = *p;
-    if (c < 0x80) {
+    if (*p < 0x80) {
       ++p;
       continue;
     }
-    int n;
-    unsigned min;
-    if ((c & 0xE0) == 0xC0) {
-      n = 1, min = 0x80, c &= 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      n = 2, min = 0x800, c &= 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      n = 3, min = 0x10000, c &= 0x07;
-    } else {
-      return false;
-    }
-    if (end - p <= n) return false;
-    for (int i = 1; i <= n; ++i) {
-      if ((p[i] & 0xC0) != 0x80) return false;
-      c = (c << 6) | (p[i] & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-    p += n + 1;
+    const size_t n = Utf8SequenceLength(p, end);
+    if (n == 0) return false;
+    p += n;
   }
   return true;
 }
@@ -149,7 +182,7 @@ std::string DecodeText(std::string_view bytes, TextEncoding fallback, TextEncodi
   switch (enc) {
     case TextEncoding::Utf8:
       if (IsValidUtf8(body)) return std::string(body);
-      return Iconv("UTF-8", "UTF-8").Convert(body, false, "\xEF\xBF\xBD").value_or(std::string());
+      return Utf8WithReplacement(body);
     case TextEncoding::Utf16LE:
     case TextEncoding::Utf16BE:
       return Iconv("UTF-8", enc == TextEncoding::Utf16BE ? "UTF-16BE" : "UTF-16LE")

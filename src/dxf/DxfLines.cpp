@@ -205,10 +205,13 @@ void LineSource::IndexLineEnds() {
   size_t base = indexed_;
   for (; base < stop; base += 64) {
     uint64_t lf, cr;
-    LineEndMasks(d + base, std::min<size_t>(64, size - base), lf, cr);
-    // A LF right after a CR is the second half of a CR LF, not a line end of its own.
+    const size_t n = std::min<size_t>(64, size - base);
+    LineEndMasks(d + base, n, lf, cr);
+    // A LF right after a CR is the second half of a CR LF, not a line end of its own. The
+    // search goes on after the buffer grows, so the carry is of the last byte searched, also
+    // at the end of a short block.
     uint64_t m = cr | (lf & ~((cr << 1) | crCarry_));
-    crCarry_ = cr >> 63;
+    crCarry_ = (cr >> (n - 1)) & 1;
     for (; m != 0; m &= m - 1)
       ends_[endCount_++] = base + static_cast<size_t>(std::countr_zero(m));
   }
@@ -274,6 +277,23 @@ void LineSource::Refill() {
   // The unfinished pair goes before the next chunk: into the room the chunk's buffer keeps for
   // it, or, when it is longer, with the chunk into a buffer of its own.
   const std::string_view tail = data_.substr(pos_);
+  if (tail.size() > kMaxPair) {
+    failed_ = eof_ = true;
+    data_ = {};
+    pos_ = endCount_ = next_ = indexed_ = 0;
+    std::vector<char>().swap(long_);
+    inLong_ = false;
+    return;
+  }
+  // The line ends found in the tail stay found: a pair longer than many chunks is searched
+  // once, not again from its start after every chunk.
+  size_t kept = 0;
+  size_t indexedInTail = 0;
+  if (indexed_ >= pos_) {
+    for (size_t i = next_; i < endCount_; ++i)
+      ends_[kept++] = ends_[i] - pos_;
+    indexedInTail = indexed_ - pos_;
+  }
   const bool isLong = tail.size() > reader_->Room();
   size_t from = 0;  // where the data starts in long_
   if (isLong && !inLong_) {
@@ -307,10 +327,12 @@ void LineSource::Refill() {
   inLong_ = isLong || (inLong_ && chunk.size == 0);
   reader_->ReadNext();  // the old chunk's bytes are no longer needed
   pos_ = 0;
-  // The line ends found so far were of the old buffer.
-  endCount_ = next_ = 0;
-  indexed_ = 0;
-  crCarry_ = 0;
+  // The buffer begins with the tail, whose line ends are known up to where it was searched.
+  // (A pair that ended in the CR LF whose LF was not searched yet starts the search afresh.)
+  endCount_ = kept;
+  next_ = 0;
+  indexed_ = indexedInTail;
+  if (indexedInTail == 0) crCarry_ = 0;
 }
 
 }  // namespace kestrel::dxf

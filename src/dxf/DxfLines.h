@@ -35,6 +35,9 @@ class LineSource {
   LineSource& operator=(const LineSource&) = delete;
 
   static constexpr size_t kChunk = size_t(256) << 10;
+  // No DXF has a pair this long: reading stops there and fails (a file of gigabytes without a
+  // line end would otherwise be held whole).
+  static constexpr size_t kMaxPair = size_t(64) << 20;
 
   // Skips a UTF-8 byte-order mark at the start; true when there was one.
   bool SkipUtf8Bom();

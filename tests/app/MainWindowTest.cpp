@@ -21,9 +21,13 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
+#include <utility>
 
 #include "app/CatalogueController.h"
 #include "app/DrawingTab.h"
@@ -312,4 +316,94 @@ TEST(MainWindow, PdfTabShowsTheSelectionTurnsPagesByWheelAndClosesWhereItShould)
   w.buildButton()->click();
   EXPECT_EQ(view->PageCount(), 0);
   w.close();
+}
+
+namespace {
+
+// The lines of an INI file that the settings do not own, in order, as bytes.
+std::vector<std::string> ForeignLines(const std::string& ini) {
+  static const std::set<std::pair<std::string, std::string>> owned = {
+      {"form", "width"},    {"form", "height"},  {"form", "left"},
+      {"form", "top"},      {"cad", "button"},   {"folder", "topfolder"},
+      {"filemask", "ext"},  {"oda", "fullname"}, {"oda", "dispflag"},
+      {"filename", "mask"}, {"filename", "or"},  {"pdftotext", "usespdfium"},
+      {"target", "progid"}};
+  auto lower = [](std::string s) {
+    for (char& c : s)
+      c = char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  auto trim = [](std::string s) {
+    s.erase(0, s.find_first_not_of(" \t"));
+    s.erase(s.find_last_not_of(" \t") + 1);
+    return s;
+  };
+  std::vector<std::string> lines;
+  std::string section;
+  std::istringstream in(ini);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::string t = trim(line);
+    if (t.starts_with("[") && t.find(']') != std::string::npos) {
+      section = lower(trim(t.substr(1, t.find(']') - 1)));
+    } else if (const size_t eq = t.find('=');
+               eq != std::string::npos && !t.starts_with(";") &&
+               owned.count({section, lower(trim(t.substr(0, eq)))})) {
+      continue;
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace
+
+// Settings files a user or a damaged disk can leave: bytes that are no encoding, numbers out of
+// range, negative sizes, a position on no screen, a million lines. The window starts on a screen,
+// and at shut-down every line the settings do not own is still there.
+TEST(MainWindow, GarbageSettingsStartOnAScreenAndKeepEveryForeignLine) {
+  std::string million = "; a large file\r\n[Other]\r\n";
+  for (int i = 0; i < 1'000'000; ++i)
+    million += "key" + std::to_string(i) + "=value " + std::to_string(i) + "\r\n";
+  million += "[Form]\r\nLeft=2147483647\r\nTop=-2147483648\r\n";
+  const struct {
+    const char* name;
+    std::string ini;
+  } cases[] = {
+      {"invalid UTF-8",
+       "[Form]\r\nLeft=\x82\xff\r\n[CAD]\r\nButton=\x82\r\n[Folder]\r\nTopFolder=\xff\xfe/\x90\r\n"
+       "; \xC0\xAF junk\r\n[\xE9t\xE9]\r\nk\xE9=v\xE9\r\n\xF8\x88\x80\x80\x80\r\n"},
+      {"numbers out of range",
+       "[Form]\r\nLeft=99999999999999999999\r\nTop=2147483647\r\nWidth=-2147483648\r\n"
+       "Height=99999999999\r\n[ODA]\r\ndispFlag=1e308\r\n[FileName]\r\nOR=-99999999999\r\n"},
+      {"negative sizes", "[Form]\r\nWidth=-803\r\nHeight=-412\r\nLeft=-5000\r\nTop=-5000\r\n"},
+      {"minimised on Windows", "[Form]\r\nLeft=-32000\r\nTop=-32000\r\n[Other]\r\nx=1"},
+      {"on a monitor since removed", "[Form]\nLeft=5000\nTop=4000\n"},
+      {"a million lines", million},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f;
+    fs::create_directories(f.Settings(""));
+    std::ofstream(f.Settings("kestrel.ini"), std::ios::binary) << c.ini;
+    {
+      MainWindow w(f.Environment());
+      w.show();
+      QCoreApplication::processEvents();
+      const QPoint at = w.frameGeometry().topLeft();
+      EXPECT_TRUE(QGuiApplication::screenAt(at)) << at.x() << ", " << at.y();
+      w.close();
+    }
+    std::ifstream in(f.Settings("kestrel.ini"), std::ios::binary);
+    std::stringstream written;
+    written << in.rdbuf();
+    const std::vector<std::string> before = ForeignLines(c.ini),
+                                   after = ForeignLines(written.str());
+    // Sections the settings add come after the file's own lines.
+    ASSERT_GE(after.size(), before.size());
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin()))
+        << written.str().substr(0, 2000);
+    const IniFile ini = IniFile::Load(f.Settings("kestrel.ini"));
+    EXPECT_GT(ini.ReadInteger("Form", "Width", 0), 0);
+  }
 }

@@ -8,6 +8,8 @@
 #include <random>
 #include <sstream>
 
+#include "common/SpecialFiles.h"
+
 namespace fs = std::filesystem;
 using namespace kestrel;
 using namespace kestrel::app;
@@ -303,6 +305,9 @@ TEST(TextTable, WrittenBackInTheEncodingItWasRead) {
       {"/home/u/a\r\n", "/home/u/a", "", "/home/u/a\r\n"},
       {"/home/u/a\r\n", "/home/u/a", "図面", "/home/u/a\r\n\x90}\x96\xCA\r\n"},
       {"\xEF\xBB\xBF日\nb\n", "日", "", "\xEF\xBB\xBF日\r\nb\r\n"},
+      // Bytes the mark's encoding does not allow read as U+FFFD (fuzzing found them passed on).
+      {"\xEF\xBB\xBF/a\xF4\x90\x80\xF8\r\n", "/a\uFFFD\uFFFD\uFFFD\uFFFD", "",
+       "\xEF\xBB\xBF/a\uFFFD\uFFFD\uFFFD\uFFFD\r\n"},
       {std::string("\xFF\xFE\xE5\x65\r\0", 6), "日", "",
        std::string("\xFF\xFE\xE5\x65\r\0\n\0", 8)},
       // A character code page 932 cannot hold: UTF-8 with a mark rather than a lost character;
@@ -379,5 +384,24 @@ TEST(Cleanup, NeverDeletesThroughALink) {
     ASSERT_EQ(chown(dir.File("foreign").c_str(), 65534, 65534), 0);
     EXPECT_EQ(DeleteDxfFiles(dir.File("foreign") + "/"), 0);
     EXPECT_TRUE(fs::exists(dir.File("foreign/f.dxf")));
+  }
+}
+
+// A FIFO, a socket, a device or a folder where a settings file or table should be: start-up
+// neither waits on it nor reads it without end, and shut-down writes nothing into it.
+TEST(Settings, SpecialFilesInTheirPlaceAreNeitherWaitedOnNorWritten) {
+  const kestrel::test::SpecialFiles special(".ini");
+  for (const kestrel::test::SpecialFile& file : special.Files()) {
+    SCOPED_TRACE(file.kind);
+    const auto done = kestrel::test::SpecialFiles::Read(file, [](const std::string& path) {
+      IniFile ini = IniFile::Load(path);
+      const TextTable table = ReadTextTable(path);
+      ini.Write("Form", "Left", "1");
+      return std::string(table.existed ? "table read " : "") +
+             (ini.Text() == "[Form]\r\nLeft=1\r\n" ? "" : "ini read ") +
+             (ini.Save(path) ? "ini written " : "") +
+             (WriteTextTable(path, {"/home/u"}, table) ? "table written" : "");
+    });
+    EXPECT_EQ(done, "") << "(nothing: it did not return within a second)";
   }
 }

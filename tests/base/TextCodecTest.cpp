@@ -40,3 +40,32 @@ TEST(TextCodec, EncodeFallsBackToUtf8WithBomWhenAnsiWouldLoseCharacters) {
   EXPECT_EQ(used, TextEncoding::Utf8);
   EXPECT_EQ(EncodeText("ok", TextEncoding::Utf16LE, false), std::string("\xFF\xFEo\0k\0", 6));
 }
+
+// Found by fuzzing: the lenient decoders give UTF-8 for any bytes. (iconv's UTF-8 decoder let
+// code points above U+10FFFF and five-byte forms through.) Each invalid byte is one U+FFFD.
+TEST(TextCodec, LenientDecodingAlwaysGivesUtf8) {
+  const std::string r = "\xEF\xBF\xBD";
+  struct Case {
+    std::string bytes;
+    TextEncoding fallback;
+    std::string text;
+  } cases[] = {
+      {"a\xF4\x90\x80\x80"
+       "b",
+       TextEncoding::Utf8, "a" + r + r + r + r + "b"},
+      {"\xF8\x88\x80\x80\x80", TextEncoding::Utf8, r + r + r + r + r},
+      {"\xEF\xBB\xBF\xED\xA0\x80\xC0\xAF", TextEncoding::Ansi, r + r + r + r + r},
+      {"\xE6\x97", TextEncoding::Utf8, r + r},
+      {"\x82\xA0\x82", TextEncoding::Ansi, "あ" + r},
+      {std::string("\x00\xFD\xFE\xFF", 4), TextEncoding::Ansi, std::string(1, '\0') + r + r + r},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DecodeText(c.bytes, c.fallback), c.text);
+  }
+  // A long binary run: every byte decoded, none lost.
+  const std::string binary(100'000, '\xFF');
+  std::string expected;
+  for (size_t i = 0; i < binary.size(); ++i)
+    expected += r;
+  EXPECT_EQ(AnsiToUtf8(binary), expected);
+}

@@ -110,5 +110,20 @@ TEST(DxfLines, ReadingStopsAtTheSizeTheFileHadWhenOpened) {
   }
 }
 
+// A file of zeros without a line end, as a sparse file of gigabytes is: it is not held whole
+// nor searched again after every chunk; past the longest pair a DXF can have, the read fails.
+TEST(DxfLines, APairLongerThanAnyDxfHasFailsTheRead) {
+  const auto path = testing::WriteTempFile("no-line-end.dxf", "0\nSECTION\n");
+  std::filesystem::resize_file(path, LineSource::kMaxPair + (size_t(3) << 20));
+  RegularFile file = RegularFile::Open(path);
+  ASSERT_TRUE(file.IsOpen());
+  LineSource source(file);
+  LinePair pair;
+  ASSERT_TRUE(source.NextPair(pair));
+  EXPECT_EQ(pair.value, "SECTION");
+  EXPECT_FALSE(source.NextPair(pair));
+  EXPECT_TRUE(source.Failed());
+}
+
 }  // namespace
 }  // namespace kestrel::dxf

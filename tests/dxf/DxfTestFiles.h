@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace kestrel::dxf::testing {
 
@@ -52,12 +53,13 @@ inline std::string SharedTextDrawing(int inserts, size_t textBytes, std::string_
   return out + Pairs("0 ENDSEC\n0 EOF\n");
 }
 
-// A file below the test's temporary folder holding `bytes`.
-// The process id keeps test programs that run at the same time (two checkouts, ctest -j) from
-// writing one another's files.
+// A file below the test's temporary folder holding `bytes`, in a folder of this process's own:
+// other test runs on the machine write files of the same names at the same time.
 inline std::filesystem::path WriteTempFile(const std::string& name, std::string_view bytes) {
-  const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) /
-                                     ("kestrel-" + std::to_string(getpid()) + "-" + name);
+  const std::filesystem::path folder =
+      std::filesystem::path(::testing::TempDir()) / ("kestrel-dxf-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path path = folder / name;
   std::ofstream(path, std::ios::binary) << bytes;
   return path;
 }

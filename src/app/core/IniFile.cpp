@@ -1,9 +1,12 @@
 #include "app/core/IniFile.h"
 
+#include <algorithm>
 #include <charconv>
-#include <fstream>
-#include <sstream>
+#include <cstdint>
+#include <limits>
 
+#include "base/PathBytes.h"
+#include "base/RegularFile.h"
 #include "base/TextCodec.h"
 
 namespace kestrel::app {
@@ -64,6 +67,7 @@ IniFile IniFile::Parse(std::string_view bytes) {
       body = utf16Text;
     }
   }
+  ini.lines_.reserve(size_t(std::count(body.begin(), body.end(), '\n')) + 1);
   size_t start = 0;
   while (start < body.size()) {
     size_t nl = body.find('\n', start);
@@ -73,28 +77,27 @@ IniFile IniFile::Parse(std::string_view bytes) {
       --stop;
       end = "\r\n";
     }
-    std::string raw(body.substr(start, stop - start));
+    // The text is looked at in place; only the line's bytes are kept.
+    const std::string_view raw = body.substr(start, stop - start);
     start = stop + end.size();
     if (IsAscii(raw)) {
-      std::string text = raw;
-      ini.lines_.push_back(Classify(std::move(raw), std::move(end), Code::Ascii, text));
+      ini.lines_.push_back(Classify(std::string(raw), std::move(end), Code::Ascii, raw));
     } else if (IsValidUtf8(raw)) {
-      std::string text = raw;
-      ini.lines_.push_back(Classify(std::move(raw), std::move(end), Code::Utf8, text));
+      ini.lines_.push_back(Classify(std::string(raw), std::move(end), Code::Utf8, raw));
     } else {
-      std::string text = AnsiToUtf8(raw);
-      ini.lines_.push_back(Classify(std::move(raw), std::move(end), Code::Ansi, text));
+      const std::string text = AnsiToUtf8(raw);
+      ini.lines_.push_back(Classify(std::string(raw), std::move(end), Code::Ansi, text));
     }
+    if (ini.lines_.back().kind == Line::Section) ini.sections_.push_back(ini.lines_.size() - 1);
   }
   return ini;
 }
 
 IniFile IniFile::Load(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) return {};
-  std::ostringstream ss;
-  ss << f.rdbuf();
-  return Parse(ss.str());
+  // A FIFO or a device in the file's place is not waited on, nor read without end.
+  std::optional<std::string> bytes =
+      ReadRegularFile(NativePath(path), std::numeric_limits<uint64_t>::max());
+  return bytes ? Parse(*bytes) : IniFile();
 }
 
 std::string IniFile::Text() const {
@@ -109,12 +112,7 @@ std::string IniFile::Text() const {
 }
 
 bool IniFile::Save(const std::string& path) const {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  if (!f) return false;
-  std::string text = Text();
-  f.write(text.data(), static_cast<std::streamsize>(text.size()));
-  f.close();
-  return !f.fail();
+  return WriteRegularFile(NativePath(path), Text());
 }
 
 IniFile::Code IniFile::Prevailing() const {
@@ -149,19 +147,28 @@ void IniFile::InsertLine(size_t at, Line line) {
   line.end = PrevailingEnd();
   // A last line without a line end gets one, or the new line would join it.
   if (at > 0 && lines_[at - 1].end.empty()) lines_[at - 1].end = line.end;
+  const bool section = line.kind == Line::Section;
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+  auto next = std::lower_bound(sections_.begin(), sections_.end(), at);
+  for (auto i = next; i != sections_.end(); ++i)
+    ++*i;
+  if (section) sections_.insert(next, at);
 }
 
 int IniFile::FindSection(std::string_view section) const {
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    if (lines_[i].kind == Line::Section && EqualIgnoringCase(lines_[i].section, section))
-      return static_cast<int>(i);
+  for (size_t i : sections_) {
+    if (EqualIgnoringCase(lines_[i].section, section)) return static_cast<int>(i);
   }
   return -1;
 }
 
+size_t IniFile::SectionEnd(int s) const {
+  auto next = std::upper_bound(sections_.begin(), sections_.end(), size_t(s));
+  return next == sections_.end() ? lines_.size() : *next;
+}
+
 int IniFile::FindKey(int s, std::string_view key) const {
-  for (size_t i = s + 1; i < lines_.size() && lines_[i].kind != Line::Section; ++i) {
+  for (size_t i = s + 1, end = SectionEnd(s); i < end; ++i) {
     if (lines_[i].kind == Line::Key && EqualIgnoringCase(lines_[i].key, key))
       return static_cast<int>(i);
   }
@@ -225,7 +232,7 @@ void IniFile::Write(std::string_view section, std::string_view key, std::string_
   }
   // After the section's last key line, before any blank lines that close it.
   size_t at = s + 1;
-  for (size_t i = s + 1; i < lines_.size() && lines_[i].kind != Line::Section; ++i) {
+  for (size_t i = s + 1, end = SectionEnd(s); i < end; ++i) {
     if (lines_[i].kind == Line::Key) at = i + 1;
   }
   InsertLine(at, MakeLine(text, Code::Ascii));

@@ -57,9 +57,12 @@ class IniFile {
   // Index of the header of `section`, or -1.
   int FindSection(std::string_view section) const;
   int FindKey(int sectionIndex, std::string_view key) const;
+  // The index after the last line of the section whose header is at `sectionIndex`.
+  size_t SectionEnd(int sectionIndex) const;
 
   std::vector<Line> lines_;
-  std::string bom_;                             // the byte-order mark the file began with
+  std::vector<size_t> sections_;  // the indices of the section headers in lines_, ascending
+  std::string bom_;               // the byte-order mark the file began with
   TextEncoding encoding_ = TextEncoding::Ansi;  // Ansi: each line its own; else the mark's
 };
 

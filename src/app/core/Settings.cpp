@@ -1,7 +1,10 @@
 #include "app/core/Settings.h"
 
-#include <fstream>
-#include <sstream>
+#include <cstdint>
+#include <limits>
+
+#include "base/PathBytes.h"
+#include "base/RegularFile.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -59,13 +62,16 @@ void WriteSettings(IniFile& ini, const Settings& s) {
 }
 
 TextTable ReadTextTable(const std::string& path) {
+  // Not waiting on a FIFO in the table's place, and not reading a device without end.
+  std::optional<std::string> bytes =
+      ReadRegularFile(NativePath(path), std::numeric_limits<uint64_t>::max());
+  if (!bytes) return {};
+  return ParseTextTable(*bytes);
+}
+
+TextTable ParseTextTable(std::string_view bytes) {
   TextTable t;
-  std::ifstream f(path, std::ios::binary);
-  if (!f) return t;
   t.existed = true;
-  std::ostringstream ss;
-  ss << f.rdbuf();
-  const std::string bytes = ss.str();
   BomInfo bom = DetectBom(bytes);
   t.bom = bom.encoding.has_value();
   // Without a mark, valid UTF-8 is UTF-8 (how Linux editors write); a Japanese text in code
@@ -85,36 +91,31 @@ TextTable ReadTextTable(const std::string& path) {
   return t;
 }
 
-bool WriteTextTable(const std::string& path, const std::vector<std::string>& lines,
-                    const TextTable& as) {
+std::string TextTableBytes(const std::vector<std::string>& lines, const TextTable& as) {
   std::string text;
   for (const std::string& l : lines) {
     text += l;
     text += "\r\n";
   }
-  std::string bytes;
-  if (!text.empty()) {
+  if (text.empty()) return text;
 #ifdef _WIN32
-    const bool newFileAsUtf8 = false;
+  const bool newFileAsUtf8 = false;
 #else
-    const bool newFileAsUtf8 = true;  // the ANSI code page is not the desktop's here
+  const bool newFileAsUtf8 = true;  // the ANSI code page is not the desktop's here
 #endif
-    if (!as.existed && newFileAsUtf8) {
-      bytes = EncodeText(text, TextEncoding::Utf8, true);
-    } else if (as.encoding == TextEncoding::Ansi) {
-      // ANSI bytes that would read back as UTF-8, like a character the code page lacks, make
-      // it UTF-8 with a mark.
-      std::optional<std::string> ansi = Utf8ToAnsiUnambiguous(text);
-      bytes = ansi ? *ansi : EncodeText(text, TextEncoding::Utf8, true);
-    } else {
-      bytes = EncodeText(text, as.encoding, as.bom);
-    }
+  if (!as.existed && newFileAsUtf8) return EncodeText(text, TextEncoding::Utf8, true);
+  if (as.encoding == TextEncoding::Ansi) {
+    // ANSI bytes that would read back as UTF-8, like a character the code page lacks, make
+    // it UTF-8 with a mark.
+    std::optional<std::string> ansi = Utf8ToAnsiUnambiguous(text);
+    return ansi ? *ansi : EncodeText(text, TextEncoding::Utf8, true);
   }
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  if (!f) return false;
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  f.close();
-  return !f.fail();
+  return EncodeText(text, as.encoding, as.bom);
+}
+
+bool WriteTextTable(const std::string& path, const std::vector<std::string>& lines,
+                    const TextTable& as) {
+  return WriteRegularFile(NativePath(path), TextTableBytes(lines, as));
 }
 
 std::optional<std::string> FindTargetDisplayName(const std::vector<std::string>& lines,

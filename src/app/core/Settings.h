@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/core/IniFile.h"
@@ -47,11 +48,15 @@ struct TextTable {
   bool bom = false;
 };
 TextTable ReadTextTable(const std::string& path);
+// The table in `bytes`, as ReadTextTable reads a file's content (`existed` set).
+TextTable ParseTextTable(std::string_view bytes);
 // Writes `lines` in `as`'s encoding; a character that the ANSI code page cannot hold (or whose
 // bytes there would read back as UTF-8), or a file that did not exist, makes it UTF-8 with a
 // byte-order mark (so nothing is lost). An empty list gives an empty file.
 bool WriteTextTable(const std::string& path, const std::vector<std::string>& lines,
                     const TextTable& as);
+// The bytes WriteTextTable writes.
+std::string TextTableBytes(const std::vector<std::string>& lines, const TextTable& as);
 
 // The display name of the target whose line in the table contains TAB + `progId`: everything
 // before that occurrence, from the first such line.

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <limits>
 
 #include "base/PathBytes.h"
 #include "base/RegularFile.h"
@@ -78,8 +77,8 @@ std::optional<TDecodedText> DecodeOwnedForTextView(std::string&& bytes) {
   return TDecodedText{std::move(bytes), TextAttempt::Utf8, bom.encoding};
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  return ReadRegularFile(NativePath(path), std::numeric_limits<size_t>::max());
+std::optional<std::string> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
+  return ReadRegularFile(NativePath(path), maxBytes);
 }
 
 }  // namespace kestrel::preview

@@ -2,6 +2,7 @@
 // (strict), then the ANSI code page (strict), then ASCII.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,8 +27,14 @@ std::optional<TDecodedText> DecodeForTextView(std::string_view bytes);
 // is then not held twice.
 std::optional<TDecodedText> DecodeOwnedForTextView(std::string&& bytes);
 
+// The largest text the view loads: beyond it the editor's positions and the machine's memory
+// give out (a sparse file of many gigabytes reads in no time, but would have to be held whole).
+inline constexpr uint64_t kMaxTextViewBytes = uint64_t(1) << 30;
+
 // The whole file as large as it was when opened, or std::nullopt when it cannot be opened or
-// read or is not a regular file. `path` is the file system's bytes (UTF-8 on Windows).
-std::optional<std::string> ReadWholeFile(const std::string& path);
+// read, is not a regular file, or is larger than `maxBytes`. `path` is the file system's bytes
+// (UTF-8 on Windows).
+std::optional<std::string> ReadWholeFile(const std::string& path,
+                                         uint64_t maxBytes = kMaxTextViewBytes);
 
 }  // namespace kestrel::preview
