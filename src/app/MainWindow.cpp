@@ -290,49 +290,61 @@ void MainWindow::BuildCadLink() {
 
 void MainWindow::BuildResultMenu() {
   resultMenu_ = new QMenu(this);
-  struct Item {
-    const char* caption;
-    bool checkable;
-    QAction* supplied = nullptr;  // a row that a component owns
+  // The window's own rows act on the selected entry and do nothing without one.
+  auto row = [this](const char* caption, std::function<void(const std::string&)> command) {
+    auto* a = new QAction(QString::fromUtf8(caption), resultMenu_);
+    a->setData(a->text());  // the caption it was made with, for menuAction()
+    connect(a, &QAction::triggered, this, [this, command] {
+      if (auto path = SelectedPath()) command(*path);
+    });
+    return a;
   };
-  // The converter's rows come first. nullptr: a separator. The menu ends with one, as designed.
-  resultMenu_->addActions(dwgConverter_->MenuActions());
-  const Item items[] = {{nullptr, false},
-                        {"検索後、日付順で表示", true},
-                        {nullptr, false},
-                        {"■ 関連付けられたアプリで開く", false},
-                        {nullptr, false},
-                        {nullptr, false, cadLink_->TargetAction()},
-                        {nullptr, false, cadLink_->InsertAction()},
-                        {nullptr, false, cadLink_->LoadAction()},
-                        {nullptr, false},
-                        {"■ メモ帳で開く", false},
-                        {nullptr, false},
-                        {"■ リストのファイル名をクリップボードにコピー", false},
-                        {"■ リストのフォルダ名をクリップボードにコピー", false},
-                        {nullptr, false},
-                        {"■ エクスプローラでフォルダを開く", false},
-                        {nullptr, false},
-                        {nullptr, false, extraction_->ExtractAction()},
-                        {nullptr, false, extraction_->UsesPdfiumAction()},
-                        {nullptr, false},
-                        {"■ バージョン情報", false},
-                        {nullptr, false}};
-  for (const Item& item : items) {
-    if (item.supplied) {
-      resultMenu_->addAction(item.supplied);
-      continue;
-    }
-    if (!item.caption) {
-      resultMenu_->addSeparator();
-      continue;
-    }
-    QAction* a = resultMenu_->addAction(QString::fromUtf8(item.caption));
-    a->setCheckable(item.checkable);
-    a->setData(QString::fromUtf8(item.caption));  // the design caption, for menuAction()
-  }
-  dateOrderAction_ = menuAction("検索後、日付順で表示");
+  auto withMessages = [this](void (*command)(const std::string&, const MessageSink&)) {
+    return [this, command](const std::string& path) { command(path, messages_); };
+  };
+  dateOrderAction_ = new QAction("検索後、日付順で表示", resultMenu_);  // read by the search
+  dateOrderAction_->setData(dateOrderAction_->text());
+  dateOrderAction_->setCheckable(true);
   dateOrderAction_->setChecked(true);
+  auto* version = new QAction("■ バージョン情報", resultMenu_);  // needs no selection
+  version->setData(version->text());
+  connect(version, &QAction::triggered, this, [this] { ShowVersion(messages_); });
+
+  // Each subsystem's rows in the designed order; nullptr is a separator, and the menu ends
+  // with one.
+  const QList<QAction*> converter = dwgConverter_->MenuActions();
+  const std::vector<QAction*> rows = {
+      converter.value(0),
+      converter.value(1),
+      nullptr,
+      dateOrderAction_,
+      nullptr,
+      row("■ 関連付けられたアプリで開く", withMessages(OpenWithAssociatedApp)),
+      nullptr,
+      cadLink_->TargetAction(),
+      cadLink_->InsertAction(),
+      cadLink_->LoadAction(),
+      nullptr,
+      row("■ メモ帳で開く", withMessages(OpenInTextEditor)),
+      nullptr,
+      row("■ リストのファイル名をクリップボードにコピー", CopyPathToClipboard),
+      row("■ リストのフォルダ名をクリップボードにコピー", CopyFolderToClipboard),
+      nullptr,
+      row("■ エクスプローラでフォルダを開く", withMessages(ShowFolderInFileManager)),
+      nullptr,
+      extraction_->ExtractAction(),
+      extraction_->UsesPdfiumAction(),
+      nullptr,
+      version,
+      nullptr,
+  };
+  for (QAction* a : rows) {
+    if (a) {
+      resultMenu_->addAction(a);
+    } else {
+      resultMenu_->addSeparator();
+    }
+  }
   targetAction_ = cadLink_->TargetAction();
   usesPdfiumAction_ = extraction_->UsesPdfiumAction();
 }
@@ -387,28 +399,9 @@ void MainWindow::ConnectCommands() {
     resultMenu_->popup(resultList_->viewport()->mapToGlobal(at));
   });
 
-  // Commands on the selected entry; each does nothing without a selection.
-  auto onSelected = [this](void (*command)(const std::string&, const MessageSink&)) {
-    return [this, command] {
-      if (auto path = SelectedPath()) command(*path, messages_);
-    };
-  };
-  connect(button5_, &QPushButton::clicked, this, onSelected(OpenWithAssociatedApp));
-  connect(menuAction("■ 関連付けられたアプリで開く"), &QAction::triggered, this,
-          onSelected(OpenWithAssociatedApp));
-  connect(menuAction("■ メモ帳で開く"), &QAction::triggered, this, onSelected(OpenInTextEditor));
-  connect(menuAction("■ エクスプローラでフォルダを開く"), &QAction::triggered, this,
-          onSelected(ShowFolderInFileManager));
-  connect(menuAction("■ リストのファイル名をクリップボードにコピー"), &QAction::triggered, this,
-          [this] {
-            if (auto path = SelectedPath()) CopyPathToClipboard(*path);
-          });
-  connect(menuAction("■ リストのフォルダ名をクリップボードにコピー"), &QAction::triggered, this,
-          [this] {
-            if (auto path = SelectedPath()) CopyFolderToClipboard(*path);
-          });
-  connect(menuAction("■ バージョン情報"), &QAction::triggered, this,
-          [this] { ShowVersion(messages_); });
+  connect(button5_, &QPushButton::clicked, this, [this] {
+    if (auto path = SelectedPath()) OpenWithAssociatedApp(*path, messages_);
+  });
   cadLink_->Connect(button6_, button9_, resultList_);
 
   dwg::DwgConverter::Hooks& dwg = dwgConverter_->hooks();
@@ -515,18 +508,16 @@ std::string MainWindow::TargetTablePath() const {
 }
 
 void MainWindow::StartUp() {
-  // 1. The target until the settings say otherwise.
+  // The target until the settings name another: it is the default of their "Target" key.
   settings_.targetProgId = kDefaultProgId;
 
-  // 2. The PDF engine.
+  // Without a PDF engine the program runs on; every PDF command is then skipped.
   pdfAvailable_ = !env_.forcePdfUnavailable && pdfTab_->CreateView();
   if (!pdfAvailable_) messages_({MessageKind::Plain, {}, "PDFium.DLL が見つかりません."});
 
-  // 3. The file list starts empty (the catalogue owns it).
-  // 4. A black thumbnail.
   image1_->clear();
 
-  // 5. The folder list.
+  // The folder box's items, kept for writing back in the encoding they were read in.
   folderTable_ = ReadTextTable(FolderListPath());
   QStringList folders;
   folders.reserve(static_cast<qsizetype>(folderTable_.lines.size()));
@@ -534,7 +525,7 @@ void MainWindow::StartUp() {
     folders.push_back(Q(folder));
   CatalogueController::SetSortedItems(comboBox2_, folders);
 
-  // 6. The settings, in their order.
+  // The settings; a first start centres the window on the screen.
   Settings defaults;
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     defaults.left = (screen->geometry().width() - frameGeometry().width()) / 2;
@@ -561,22 +552,15 @@ void MainWindow::StartUp() {
   checkBox4_->setChecked(settings_.searchOr);
   usesPdfiumAction_->setChecked(settings_.usesPdfium);
 
-  // 7. Zoom factor and colour mode belong to the drawing view.
-  // 8. The text view starts empty (its settings are its own).
+  // The drawing view keeps its zoom factor and colour mode, the text view its marks and tab
+  // width; both start empty, the text view colouring AutoLISP until a file says otherwise.
   textTab_->View()->Clear();
-  // 9. The search marks live with the text view.
-  // 10. Both pictures black.
   drawingTab_->Picture()->clear();
-  // 11. The AutoLISP highlighter is the text view's first.
   textTab_->View()->SetHighlighter(preview::TextHighlighter::AutoLisp);
-
-  // 12. The first tab.
   tabs_->setCurrentIndex(0);
 
-  // 13. The target's name on the three captions.
   ApplyTargetName();
-
-  // 14. The message filter for calls into the CAD program.
+  // Calls into the CAD program that it rejects while busy are retried for the window's life.
   cadLink_->RegisterMessageFilter();
 }
 
@@ -658,14 +642,14 @@ void MainWindow::ShutDown() {
   if (shutDownDone_) return;
   shutDownDone_ = true;
 
-  // 1. The file list is released with the catalogue.
-  // 2. The folder list, in the box's (sorted) order.
+  // The folder list is written always, in the box's sorted order: an empty box leaves an
+  // empty file.
   std::vector<std::string> folders;
   for (int i = 0; i < comboBox2_->count(); ++i)
     folders.push_back(comboBox2_->itemText(i).toStdString());
   WriteTextTable(FolderListPath(), folders, folderTable_);
 
-  // 3. The settings, in their order.
+  // The settings file is read again so that every line the program does not own stays.
   const QRect frame = frameGeometry();
   settings_.width = frame.width();
   settings_.height = frame.height();
@@ -683,10 +667,9 @@ void MainWindow::ShutDown() {
   WriteSettings(ini, settings_);
   ini.Save(SettingsPath());
 
-  // 4. The search-marking plug-in goes with the text view.
-  // 5. The DXF files converted from DWG.
+  // Converted drawings live only as long as the program; the user's own DXF files are never in
+  // this folder.
   DeleteDxfFiles(ConversionFolder(env_));
-  // 6. The message filter.
   cadLink_->RevokeMessageFilter();
 }
 

@@ -78,7 +78,7 @@ class MainWindow : public QMainWindow {
   static constexpr int kDesignWidth = 803;
   static constexpr int kDesignHeight = 412;
 
-  // The state other parts share.
+  // The state the window keeps for all, and its components.
   bool pdfAvailable() const { return pdfAvailable_; }
   const std::string& targetProgId() const { return settings_.targetProgId; }
   CatalogueController* catalogue() const { return catalogue_; }
@@ -102,7 +102,7 @@ class MainWindow : public QMainWindow {
   // The path of the selected line as the file system's bytes, if a line is selected.
   std::optional<std::string> SelectedPath() const;
 
-  // Widgets the preview and other parts fill.
+  // The window's widgets and components, for the tests and scripts that drive it.
   QListView* resultList() const { return resultList_; }
   ResultListModel* resultModel() const { return resultModel_; }
   preview::ImageBox* thumbnail() const { return image1_; }
@@ -130,7 +130,8 @@ class MainWindow : public QMainWindow {
   QPushButton* cancelButton() const { return button11_; }
   QAction* dateOrderAction() const { return dateOrderAction_; }
 
-  // Every popup-menu action by its design caption, for the parts that fill them.
+  // A row of the result list's popup menu by the caption it was made with (a row whose caption
+  // changes, the target's, keeps its first one), for tests and scripts.
   QAction* menuAction(const QString& caption) const;
 
   // Blanks the two pictures, the text view, the drawing boxes and the PDF view: what a new

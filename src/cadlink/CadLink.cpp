@@ -12,7 +12,7 @@ namespace {
 
 QAction* MakeRow(QObject* parent, const char* caption) {
   auto* a = new QAction(QString::fromUtf8(caption), parent);
-  a->setData(QString::fromUtf8(caption));  // the design caption stays when the text changes
+  a->setData(QString::fromUtf8(caption));  // the first caption stays when the text changes
   return a;
 }
 

@@ -41,7 +41,7 @@ class CadLink : public QObject {
   CadLink(CadLinkHooks hooks, QObject* parent = nullptr);
   ~CadLink() override;
 
-  // The three popup rows, in their order; each carries its design caption as data.
+  // The three popup rows, in their order; each carries its first caption as data.
   QAction* TargetAction() const { return targetAction_; }
   QAction* InsertAction() const { return insertAction_; }
   QAction* LoadAction() const { return loadAction_; }
