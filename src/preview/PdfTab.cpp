@@ -41,14 +41,19 @@ PdfTab::PdfTab(QWidget* parent) : QWidget(parent) {
   rows->setContentsMargins(2, 1, 2, 1);
   rows->setSpacing(2);
   auto* first = new QHBoxLayout();
+  // The row was laid out for a tab about 300 pixels wide: buttons as narrow as their captions
+  // let them be, so that none of the captions is cut.
+  first->setSpacing(2);
   showBox_ = new QCheckBox(QStringLiteral(" 表示"), bar);
   showBox_->setChecked(true);
+  showBox_->setMinimumWidth(showBox_->sizeHint().width());
   pageLabel_ = new QLabel(QStringLiteral("1 / 1"), bar);
   first->addWidget(showBox_);
   auto addButton = [this, bar](QHBoxLayout* row, const BarButton& b) {
     auto* button = new QPushButton(QString::fromUtf8(b.caption), bar);
     button->setToolTip(QString::fromUtf8(b.hint));
     button->setAutoDefault(false);
+    button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 10);
     const PdfCommand command = b.command;
     connect(button, &QPushButton::clicked, this, [this, command] { Run(command); });
     row->addWidget(button);

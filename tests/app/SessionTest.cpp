@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QWheelEvent>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -120,6 +122,18 @@ void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button) {
   QCoreApplication::sendEvent(w, &e);
 }
 
+// KESTREL_SCREENSHOTS=FOLDER keeps a picture of the window at the session's stops.
+void Shot(MainWindow& w, const char* name) {
+  const char* folder = std::getenv("KESTREL_SCREENSHOTS");
+  if (!folder) return;
+  // Pages are rendered off the window's thread: give them time to arrive.
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 1500)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  w.grab().save(QString("%1/%2.png").arg(QString::fromLocal8Bit(folder), name));
+}
+
 TEST(Session, AUsersDayFromFirstStartToRestart) {
   Session s;
   const auto before = Checksums(s.tree);
@@ -158,8 +172,7 @@ TEST(Session, AUsersDayFromFirstStartToRestart) {
     const std::string text = s.Path("notes.txt"), lisp = s.Path("corpus/lsp/otools_settings.lsp"),
                       drawing = s.Path("corpus/dxf/dxfparser_ellipse.dxf"),
                       dwgFile = s.Path("corpus/dwg/libredwg_example_2000.dwg"),
-                      pdf = s.Path("corpus/pdf/textract_raw_text.pdf"),
-                      picture = s.Path("photo.png"),
+                      pdf = s.Path("corpus/pdf/pdfminer_kampo.pdf"), picture = s.Path("photo.png"),
                       office = s.Path("corpus/office/textract_raw_text.docx"),
                       binary = s.Path("blob.bin");
     DrawingTab* drawingTab = w.drawingTab();
@@ -174,6 +187,8 @@ TEST(Session, AUsersDayFromFirstStartToRestart) {
     EXPECT_TRUE(s.messages.empty()) << s.messages.front().text;
 
     w.tabs()->setCurrentIndex(0);
+    ASSERT_TRUE(Select(w, lisp));
+    Shot(w, "tab-text-lisp");
     ASSERT_TRUE(Select(w, text));
     EXPECT_EQ(w.textTab()->View()->text().toStdString(), "寸法の確認\r\nline two\r\n");
     ASSERT_TRUE(Select(w, dwgFile));
@@ -185,11 +200,13 @@ TEST(Session, AUsersDayFromFirstStartToRestart) {
     w.extractButton()->click();
     EXPECT_TRUE(w.textTab()->View()->text().startsWith("I love word documents. They are lovely."))
         << w.textTab()->View()->text().left(80).toStdString();
+    Shot(w, "tab-text-extracted");
 
     w.tabs()->setCurrentIndex(1);
     ASSERT_TRUE(Select(w, pdf));
     EXPECT_TRUE(w.pdfTab()->PageLabel()->text().startsWith("1 / "))
         << w.pdfTab()->PageLabel()->text().toStdString();
+    Shot(w, "tab-pdf");
     w.tabs()->setCurrentIndex(0);
     EXPECT_EQ(w.pdfTab()->Document(), nullptr);  // leaving the tab closed it
 
@@ -213,6 +230,7 @@ TEST(Session, AUsersDayFromFirstStartToRestart) {
     Mouse(image, QEvent::MouseButtonRelease, mid + QPoint(40, 0), Qt::MiddleButton);
     EXPECT_LT(drawingTab->View().document().view.ViewCenter.x, zoomed.ViewCenter.x);
     EXPECT_EQ(drawingTab->View().document().view.ViewWidth, zoomed.ViewWidth);
+    Shot(w, "tab-drawing");
 
     // A DWG converted by the registered stand-in, drawn on the tab.
     w.dwgConverter()->hooks().chooseProgram = [&] { return std::optional<std::string>(converter); };
@@ -221,6 +239,7 @@ TEST(Session, AUsersDayFromFirstStartToRestart) {
     EXPECT_FALSE(drawingTab->DrawingShown());
     drawingTab->ConvertButton()->click();
     EXPECT_TRUE(drawingTab->DrawingShown());
+    Shot(w, "tab-drawing-converted");
     EXPECT_TRUE(fs::exists(ConversionFolder(s.Environment()) + "libredwg_example_2000.dxf"));
 
     // A new CAD target through the dialog: a line added and chosen with OK.
