@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "base/TextCodec.h"
 #include "preview/core/AutoLispSyn.h"
 #include "preview/core/TextDecode.h"
@@ -15,10 +16,6 @@ using namespace kestrel;
 using namespace kestrel::preview;
 
 namespace {
-
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
 
 void ScanWholeText(std::string_view text) {
   const bool utf8 = IsValidUtf8(text);

@@ -7,20 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "base/TextCodec.h"
 #include "dxf/DxfText.h"
 #include "dxf/MText.h"
 #include "render/TextRender.h"
 
 using namespace kestrel;
-
-namespace {
-
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "app/core/IniFile.h"
 #include "app/core/Settings.h"
 
@@ -14,10 +15,6 @@ using namespace kestrel;
 using namespace kestrel::app;
 
 namespace {
-
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
 
 // The lines of `text` without their line ends and the CRs before them.
 std::vector<std::string_view> Lines(std::string_view text) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzCheck.h"
 #include "base/TextCodec.h"
 #include "preview/core/FileHead.h"
 #include "preview/core/TextDecode.h"
@@ -14,10 +15,6 @@ using namespace kestrel;
 using namespace kestrel::preview;
 
 namespace {
-
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
 
 bool Same(const std::optional<TDecodedText>& a, const std::optional<TDecodedText>& b) {
   if (a.has_value() != b.has_value()) return false;

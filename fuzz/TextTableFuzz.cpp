@@ -6,18 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "app/core/Settings.h"
 
 using namespace kestrel;
 using namespace kestrel::app;
-
-namespace {
-
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -136,12 +136,7 @@ std::vector<Entry> Entries() {
       {"Unix socket",
        [](const std::string& base, const std::string& ext) {
          const std::string path = base + "socket" + ext;
-         const int s = socket(AF_UNIX, SOCK_STREAM, 0);
-         sockaddr_un address{};
-         address.sun_family = AF_UNIX;
-         std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-         bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-         close(s);
+         kestrel::test::MakeSocketFile(path);
          return path;
        },
        Entry::Unreadable},

@@ -27,6 +27,16 @@ namespace kestrel::test {
 // Longer than any of these reads takes, far shorter than waiting for a writer.
 inline constexpr std::chrono::milliseconds kReadLimit{1000};
 
+// Leaves a Unix socket's file at `path`: it stays when the socket is closed.
+inline void MakeSocketFile(const std::string& path) {
+  const int s = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  close(s);
+}
+
 // Runs `body` in a child process and returns what it returned; std::nullopt when it did not
 // return within `limit` (the child is killed then) or did not end normally.
 inline std::optional<std::string> RunInChild(const std::function<std::string()>& body,
@@ -123,13 +133,7 @@ class SpecialFiles {
     mkfifo(fifo.c_str(), 0600);
     mkfifo(endless.c_str(), 0600);
     const std::string socketPath = base + "socket" + extension;
-    const int s = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-    bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    listen(s, 1);
-    close(s);  // the socket's file stays
+    MakeSocketFile(socketPath);
     const std::string folder = base + "folder" + extension;
     std::filesystem::create_directory(folder);
     const std::string zero = base + "zero" + extension;
